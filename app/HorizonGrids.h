@@ -1,0 +1,38 @@
+#pragma once
+
+#include "platform/TStringList.h"
+
+#include <string>
+
+// The main window's two grids and the live grid's data file.
+class HorizonGrids {
+public:
+    static constexpr const char* DataFileLeafName = "Skyfence.dat";
+
+    TStringList HorizonGrid;
+    TStringList LoadedGrid;
+    std::string LoadedFileName;
+    std::string DataFileName;
+
+    // Grid set-up at window creation: the live grid from "Skyfence.dat" in `folder` (which ends
+    // in "/"), or 360 new lines when there is no such file. Reading errors are dropped.
+    void SetUp(const std::string& folder);
+
+    // Writes the live grid to its data file, atomically. If the file existed at set-up but could
+    // not be read completely, it is first kept beside itself under a new name, so that a grid
+    // that was never read in full cannot destroy it. Raises EFileError.
+    void SaveHorizonGrid();
+
+    // Replaces LoadedGrid with the lines of `path`; raises EFileError (LoadedGrid then holds
+    // what was read).
+    void LoadGrid(const std::string& path);
+
+    // Where the unread data file was kept by a save; empty when nothing had to be kept.
+    const std::string& KeptFileName() const { return keptFileName_; }
+
+private:
+    void KeepUnreadDataFile();
+
+    bool dataFileUnread_ = false;
+    std::string keptFileName_;
+};

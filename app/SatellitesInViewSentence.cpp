@@ -1,0 +1,90 @@
+#include "SatellitesInViewSentence.h"
+
+#include "HorizonGrid.h"
+#include "SatelliteReport.h"
+#include "platform/CommaText.h"
+#include "platform/Conversions.h"
+#include "platform/Exception.h"
+#include "platform/Formatting.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+// $GPGSV,3,1,11,01,40,083,46,02,17,308,41,12,07,344,39,14,22,228,45*74
+//
+//   field   0      messages in this cycle, must be the text "3"
+//           1      number of this message
+//           2      satellites in view
+//   3 + 4k ...     satellite k (0..3): PRN, elevation, azimuth, SNR
+//
+// Only 11, 15, 18 or 19 fields are taken: two, three or four whole groups (18 when the fourth
+// SNR is empty and the final comma drops it).
+
+namespace {
+
+constexpr std::int32_t MaxElevation = 90;
+constexpr std::int32_t MaxAzimuth = 359;
+
+bool AcceptedFieldCount(std::size_t count) {
+    return count == 11 || count == 15 || count == 18 || count == 19;
+}
+
+SatelliteReport ReadReport(const std::vector<std::string>& fields, std::size_t first) {
+    SatelliteReport report;
+    report.PRN = StrToIntDef(fields[first], 0);
+    report.Elevation = std::clamp(StrToIntDef(fields[first + 1], 0), 0, MaxElevation);
+    report.Azimuth = std::clamp(StrToIntDef(fields[first + 2], 0), 0, MaxAzimuth);
+    report.SNR = StrToIntDef(fields[first + 3], 0);
+    return report;
+}
+
+// Row numbers come from the sentence, so they are computed wide enough never to overflow.
+std::string LabelName(std::int64_t row) {
+    return Format("LabelSat%.2lld", static_cast<long long>(row));
+}
+
+std::string BarName(std::int64_t row) {
+    return Format("ProgressBarSat%.2lld", static_cast<long long>(row));
+}
+
+void ClearRow(SatelliteTable& table, std::int64_t row) {
+    table.SetLabelCaption(LabelName(row), "");
+    table.SetProgressPosition(BarName(row), 0);
+}
+
+} // namespace
+
+void HandleSatellitesInView(std::string_view body, SatelliteTable& table, TStringList& grid) {
+    const std::vector<std::string> fields = SplitCommaText(body);
+    if (!AcceptedFieldCount(fields.size()) || fields[0] != "3") {
+        return;
+    }
+    try {
+        const std::int64_t message = StrToInt(fields[1]);
+        const std::int32_t inView = StrToInt(fields[2]);
+        table.SetLabelCaption("LabelNumSatellites", IntToStr(inView) + " satellites in view");
+
+        const std::int64_t firstRow = (message - 1) * 4 + 1;
+        for (std::int64_t k = 0; k < 4; ++k) {
+            ClearRow(table, firstRow + k);
+        }
+
+        const std::size_t groups = (fields.size() - 3) / 4;
+        for (std::size_t k = 0; k < groups; ++k) {
+            const SatelliteReport report = ReadReport(fields, 3 + 4 * k);
+            const std::int64_t row = firstRow + static_cast<std::int64_t>(k);
+            if (report.PRN == 0) {
+                ClearRow(table, row);
+                continue;
+            }
+            table.SetLabelCaption(LabelName(row),
+                                  Format("PRN:%.2d   SNR:%d dB   AZ:%d  EL:%d", report.PRN,
+                                         report.SNR, report.Azimuth, report.Elevation));
+            table.SetProgressPosition(BarName(row), report.SNR);
+            FoldReport(grid, report.Azimuth, report.Elevation, report.SNR);
+        }
+    } catch (const Exception&) {
+        // Data from the receiver: a sentence that cannot be handled is dropped.
+    }
+}

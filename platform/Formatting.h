@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+
+// printf-style formatting of integers and texts ("%d", "%.2d", "%s"). Numbers with decimals go
+// through FormatFixed, which does not depend on the user's locale.
+std::string Format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
+
+// A number with `decimals` digits after a "." ("%.2f", "%.0f"), whatever the user's locale.
+std::string FormatFixed(double value, int decimals);

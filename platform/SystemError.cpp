@@ -1,0 +1,11 @@
+#include "SystemError.h"
+
+#include <system_error>
+
+std::string SystemErrorText(int errorNumber) {
+    return std::generic_category().message(errorNumber);
+}
+
+std::string FileErrorText(const std::string& action, const std::string& path, int errorNumber) {
+    return "Cannot " + action + " \"" + path + "\": " + SystemErrorText(errorNumber);
+}

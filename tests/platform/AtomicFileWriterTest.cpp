@@ -1,0 +1,119 @@
+#include "platform/AtomicFileWriter.h"
+#include "platform/Exception.h"
+
+#include "ChildProcess.h"
+#include "TemporaryFolder.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <random>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using testing::HasSubstr;
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(AtomicFileWriter, CreatesAndReplacesLeavingNoTemporaryFile) {
+    TemporaryFolder folder;
+    const std::string path = folder.File("grid.dat");
+    AtomicFileWriter::WriteFile(path, "first\r\n");
+    EXPECT_EQ(ReadFileBytes(path), "first\r\n");
+    AtomicFileWriter::WriteFile(path, "second\r\n");
+    EXPECT_EQ(ReadFileBytes(path), "second\r\n");
+    EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::string>{"grid.dat"});
+}
+
+TEST(AtomicFileWriter, AbandonedWriteLeavesTheOldFile) {
+    TemporaryFolder folder;
+    const std::string path = folder.File("grid.dat");
+    WriteFileBytes(path, "old");
+    {
+        AtomicFileWriter writer(path);
+        writer.Write("new content that never lands");
+        EXPECT_TRUE(std::filesystem::exists(writer.TemporaryPath()));
+    }
+    EXPECT_EQ(ReadFileBytes(path), "old");
+    EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::string>{"grid.dat"});
+}
+
+TEST(AtomicFileWriter, KeepsThePermissionsOfTheReplacedFile) {
+    TemporaryFolder folder;
+    const std::string path = folder.File("private.dat");
+    WriteFileBytes(path, "old");
+    ::chmod(path.c_str(), 0640);
+    AtomicFileWriter::WriteFile(path, "new");
+    struct stat status {};
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
+}
+
+TEST(AtomicFileWriter, ReadOnlyFolderFailsWithTheFileAndTheReason) {
+    TemporaryFolder folder;
+    const std::string path = folder.File("grid.dat");
+    WriteFileBytes(path, "old");
+    ::chmod(folder.Path().c_str(), 0555);
+    const std::string message = RunUnprivileged([&] { AtomicFileWriter::WriteFile(path, "new"); });
+    EXPECT_THAT(message, HasSubstr(path));
+    EXPECT_THAT(message, HasSubstr("Permission denied"));
+    EXPECT_EQ(ReadFileBytes(path), "old");
+    EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::string>{"grid.dat"});
+}
+
+TEST(AtomicFileWriter, FullDiskLeavesTheOldFileAndTheNextSaveSucceeds) {
+    TemporaryFolder folder;
+    const std::string path = folder.File("grid.dat");
+    WriteFileBytes(path, "old");
+    ::chmod(folder.Path().c_str(), 0777);
+    // A file size limit stands in for a full disk: writes fail part way, as they would.
+    const std::string message = RunUnprivileged([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{1000, 1000};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        AtomicFileWriter::WriteFile(path, std::string(5000, 'x'));
+    });
+    EXPECT_THAT(message, HasSubstr(path));
+    EXPECT_THAT(message, HasSubstr("File too large"));
+    EXPECT_EQ(ReadFileBytes(path), "old");
+    EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::string>{"grid.dat"});
+
+    AtomicFileWriter::WriteFile(path, std::string(5000, 'x'));
+    EXPECT_EQ(ReadFileBytes(path), std::string(5000, 'x'));
+}
+
+TEST(AtomicFileWriter, KilledWhileSavingLeavesACompleteFile) {
+    TemporaryFolder folder;
+    const std::string path = folder.File("grid.dat");
+    const std::string first(200000, 'a');
+    const std::string second(300000, 'b');
+    AtomicFileWriter::WriteFile(path, first);
+    std::mt19937 random(12345);
+    std::uniform_int_distribution<int> delay(0, 20000);
+    for (int round = 0; round < 20; ++round) {
+        const pid_t child = StartChild([&] {
+            for (int i = 0;; ++i) {
+                AtomicFileWriter::WriteFile(path, i % 2 == 0 ? second : first);
+            }
+        });
+        ::usleep(static_cast<useconds_t>(delay(random)));
+        ::kill(child, SIGKILL);
+        WaitForChild(child);
+        const std::string content = ReadFileBytes(path);
+        ASSERT_TRUE(content == first || content == second) << "round " << round;
+    }
+}
+
+} // namespace
