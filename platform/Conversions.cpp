@@ -59,6 +59,10 @@ std::int32_t StrToInt(std::string_view text) {
     return value;
 }
 
+bool TryStrToInt(std::string_view text, std::int32_t& value) {
+    return ParseInteger(text, value);
+}
+
 std::int32_t StrToIntDef(std::string_view text, std::int32_t fallback) {
     std::int32_t value = 0;
     return ParseInteger(text, value) ? value : fallback;

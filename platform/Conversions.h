@@ -9,6 +9,9 @@
 // Anything else, the empty text included, raises EConvertError.
 std::int32_t StrToInt(std::string_view text);
 
+// The same conversion reporting failure instead of raising, for loops over many cells.
+bool TryStrToInt(std::string_view text, std::int32_t& value);
+
 // The same conversion giving `fallback` instead of raising.
 std::int32_t StrToIntDef(std::string_view text, std::int32_t fallback);
 

@@ -27,3 +27,16 @@ class EFileError : public Exception {
 public:
     using Exception::Exception;
 };
+
+// A picture file that cannot be read: not of a known kind, damaged, or beyond the sizes read.
+class EInvalidGraphic : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// An operation a picture cannot carry out in its present state, such as a pixel format it
+// does not work on.
+class EInvalidGraphicOperation : public Exception {
+public:
+    using Exception::Exception;
+};
