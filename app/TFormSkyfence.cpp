@@ -1,0 +1,447 @@
+#include "TFormSkyfence.h"
+
+#include "CompassLetters.h"
+#include "HorizonPlot.h"
+#include "MouseReadout.h"
+#include "PositionSentence.h"
+#include "SatellitesInViewSentence.h"
+#include "TProgressBar.h"
+#include "TSkyfenceApplication.h"
+#include "imaging/TExtBitmap.h"
+#include "imaging/TwexImage.h"
+#include "platform/Formatting.h"
+#include "platform/LocaleText.h"
+#include "platform/Mbcs.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <chrono>
+#include <memory>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto RunDelay = 10ms;
+constexpr auto RefreshInterval = 5000ms;
+constexpr auto HousekeepingInterval = 120000ms;
+constexpr int SatelliteRows = 12;
+constexpr int SatelliteRowPitch = 24;
+constexpr int DefaultProgressBarHeight = 16;
+
+constexpr std::array<int, 4> AverageWidths = {1, 2, 5, 10};
+constexpr std::array<const char*, 5> CompassNames = {"LabelNorth", "LabelEast", "LabelSouth",
+                                                     "LabelWest", "LabelNorth2"};
+constexpr std::array<const char*, 5> CompassCaptions = {"N", "E", "S", "W", "N"};
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top) {
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    label->setTextFormat(Qt::PlainText);
+    label->move(left, top);
+    label->adjustSize();
+    return label;
+}
+
+TProgressBar* MakeProgressBar(QWidget* parent, const QString& name, int left, int top, int width,
+                              int height) {
+    auto* bar = new TProgressBar(parent);
+    bar->setObjectName(name);
+    bar->setTextVisible(false);
+    bar->setGeometry(left, top, width, height);
+    return bar;
+}
+
+QTimer* MakeTimer(QObject* owner, const char* name, std::chrono::milliseconds interval,
+                  bool enabled) {
+    auto* timer = new QTimer(owner);
+    timer->setObjectName(name);
+    timer->setInterval(interval);
+    if (enabled) {
+        timer->start();
+    }
+    return timer;
+}
+
+QAction* MakeAction(QMenu* menu, const char* name, const char* caption) {
+    QAction* action = menu->addAction(QString::fromUtf8(caption));
+    action->setObjectName(name);
+    return action;
+}
+
+} // namespace
+
+TFormSkyfence::TFormSkyfence(const std::string& dataFolder) : dataFolder_(dataFolder) {
+    setObjectName("FormSkyfence");
+    setWindowTitle("Skyfence monitor - from Quillmoor Software, Tarnholm");
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    CreateComponents();
+    CreateMenus();
+    ConnectHandlers();
+    ChooseDataFile = [this] { return ShowOpenDialog(); };
+    FormCreate();
+}
+
+TFormSkyfence::~TFormSkyfence() = default;
+
+template <class T>
+T* TFormSkyfence::Component(const char* name) const {
+    return findChild<T*>(QString::fromUtf8(name));
+}
+
+void TFormSkyfence::CreateComponents() {
+    auto* client = new QWidget(this);
+    client->setObjectName("ClientArea");
+    client->setFixedSize(ClientWidth, ClientHeight);
+    setCentralWidget(client);
+
+    labelPosition_ = MakeLabel(client, "LabelPosition", "Latest position sentence ...", 8, 336);
+    MakeLabel(client, "LabelNumSatellites", "Number of satellites in view ...", 8, 356);
+    labelMouseAzEl_ = MakeLabel(client, "LabelMouseAzEl", MouseReadoutIdleCaption, 312, 328);
+
+    pageControlMain_ = new QTabWidget(client);
+    pageControlMain_->setObjectName("PageControlMain");
+    pageControlMain_->setGeometry(0, 0, 565, 325);
+
+    tabSheetSatellites_ = new QWidget;
+    tabSheetSatellites_->setObjectName("TabSheetSatellites");
+    pageControlMain_->addTab(tabSheetSatellites_, "Satellites");
+    MakeLabel(tabSheetSatellites_, "LabelSat01", " ", 208, 10);
+    MakeLabel(tabSheetSatellites_, "LabelNum01", "01", 16, 10);
+    auto* firstBar = MakeProgressBar(tabSheetSatellites_, "ProgressBarSat01", 32, 8, 169, 17);
+    firstBar->setRange(29, 55);
+    firstBar->SetPosition(29);
+
+    tabSheetRadioHorizon_ = new QWidget;
+    tabSheetRadioHorizon_->setObjectName("TabSheetRadioHorizon");
+    pageControlMain_->addTab(tabSheetRadioHorizon_, "My Radio Horizon");
+    CreatePlotPage(tabSheetRadioHorizon_, "ImageAzElDisplay", "", true);
+
+    tabSheetLoadedData_ = new QWidget;
+    tabSheetLoadedData_->setObjectName("TabSheetLoadedData");
+    pageControlMain_->addTab(tabSheetLoadedData_, "Horizon from file");
+    CreatePlotPage(tabSheetLoadedData_, "ImageAzElFromFile", "B", false);
+
+    pageControlMain_->setCurrentWidget(tabSheetRadioHorizon_);
+
+    bitBtnStartStop_ = new QPushButton("Start", client);
+    bitBtnStartStop_->setObjectName("BitBtnStartStop");
+    bitBtnStartStop_->setGeometry(464, 340, 97, 25);
+
+    timerRun_ = MakeTimer(this, "TimerRun", RunDelay, false);
+    timerRefresh_ = MakeTimer(this, "TimerRefresh", RefreshInterval, true);
+    timerHousekeeping_ = MakeTimer(this, "TimerHousekeeping", HousekeepingInterval, true);
+
+    openDialogLoadData_ = new QFileDialog(this, "Load existing data file");
+    openDialogLoadData_->setObjectName("OpenDialogLoadData");
+    openDialogLoadData_->setNameFilter("Data files (*.dat)");
+    openDialogLoadData_->setFileMode(QFileDialog::ExistingFile);
+    openDialogLoadData_->setAcceptMode(QFileDialog::AcceptOpen);
+    openDialogLoadData_->setSizeGripEnabled(true);
+}
+
+void TFormSkyfence::CreatePlotPage(QWidget* page, const char* imageName, const char* suffix,
+                                   bool popup) {
+    auto* image = new TwexImage(page);
+    (popup ? imageAzElDisplay_ : imageAzElFromFile_) = image;
+    image->setObjectName(imageName);
+    image->setGeometry(8, 4, 540, 273);
+    image->setCursor(Qt::CrossCursor);
+    if (popup) {
+        image->setContextMenuPolicy(Qt::CustomContextMenu);
+    }
+    const std::size_t first = popup ? 0 : 5;
+    for (std::size_t i = 0; i < CompassNames.size(); ++i) {
+        const std::string name = std::string(CompassNames[i]) + suffix;
+        compassLabels_[first + i] = MakeLabel(page, name.c_str(), CompassCaptions[i], 0, 0);
+    }
+    // A page that is not shown hears of its size only when it is; place its letters now too.
+    page->installEventFilter(this);
+    PlaceCompassLetters(page);
+}
+
+void TFormSkyfence::CreateMenus() {
+    QMenu* file = menuBar()->addMenu("&File");
+    file->setObjectName("MenuFile");
+    MakeAction(file, "MenuFileLoadExistingResults", "Load ...");
+    file->addSeparator();
+    MakeAction(file, "MenuFileSetup", "Setup");
+    file->addSeparator();
+    MakeAction(file, "MenuFileExit", "E&xit");
+    QMenu* help = menuBar()->addMenu("Help");
+    help->setObjectName("MenuHelp");
+    MakeAction(help, "MenuHelpAbout", "About...");
+
+    popupMenuDisplay_ = new QMenu(this);
+    popupMenuDisplay_->setObjectName("PopupMenuDisplay");
+    QMenu* average = popupMenuDisplay_->addMenu("Average");
+    average->setObjectName("MenuPopupAverage");
+    averageGroup_ = new QActionGroup(this);
+    averageGroup_->setExclusive(true);
+    for (std::size_t i = 0; i < AverageWidths.size(); ++i) {
+        const int width = AverageWidths[i];
+        QAction* item = average->addAction(QString::number(width));
+        item->setObjectName(QString("MenuPopupAverage%1").arg(width));
+        item->setCheckable(true);
+        item->setChecked(width == 1);
+        averageGroup_->addAction(item);
+        menuPopupAverage_[i] = item;
+    }
+    menuPopupFilled_ = MakeAction(popupMenuDisplay_, "MenuPopupFilled", "Filled");
+    menuPopupFilled_->setCheckable(true);
+    menuPopupPolar_ = MakeAction(popupMenuDisplay_, "MenuPopupPolar", "Polar");
+    menuPopupPolar_->setCheckable(true);
+}
+
+void TFormSkyfence::ConnectHandlers() {
+    using App = TSkyfenceApplication;
+    connect(timerRefresh_, &QTimer::timeout, this, App::Guarded([this] { TimerRefreshTimer(); }));
+    connect(timerHousekeeping_, &QTimer::timeout, this,
+            App::Guarded([this] { TimerHousekeepingTimer(); }));
+    connect(timerRun_, &QTimer::timeout, this, App::Guarded([this] { TimerRunTimer(); }));
+    connect(Component<QAction>("MenuFileLoadExistingResults"), &QAction::triggered, this,
+            App::Guarded([this] { MenuFileLoadExistingResultsClick(); }));
+    connect(Component<QAction>("MenuFileExit"), &QAction::triggered, this,
+            App::Guarded([this] { MenuFileExitClick(); }));
+    for (QAction* item : menuPopupAverage_) {
+        connect(item, &QAction::triggered, this,
+                App::Guarded([this, item] { MenuPopupAverageClick(item); }));
+    }
+    connect(menuPopupFilled_, &QAction::triggered, this,
+            App::Guarded([this] { MenuPopupFilledClick(); }));
+    connect(menuPopupPolar_, &QAction::triggered, this,
+            App::Guarded([this] { MenuPopupPolarClick(); }));
+    connect(
+        imageAzElDisplay_, &QWidget::customContextMenuRequested, this,
+        [this](const QPoint& at) { popupMenuDisplay_->popup(imageAzElDisplay_->mapToGlobal(at)); });
+    for (TwexImage* image : {imageAzElDisplay_, imageAzElFromFile_}) {
+        image->OnMouseMove = [this](TwexImage&, Qt::KeyboardModifiers, int x, int y) {
+            App::Guarded([this, x, y] { ImageAzElMouseMove(x, y); })();
+        };
+        image->OnMouseLeave = [this](TwexImage&) {
+            App::Guarded([this] { ImageAzElMouseLeave(); })();
+        };
+    }
+}
+
+void TFormSkyfence::FormCreate() {
+    setFont(QApplication::font());
+    SetUpPlotBitmap(*imageAzElDisplay_, liveBitmap_);
+    SetUpPlotBitmap(*imageAzElFromFile_, loadedBitmap_);
+    ConstructSatelliteRows();
+    averageWidth_ = 1;
+    for (std::size_t i = 0; i < AverageWidths.size(); ++i) {
+        menuPopupAverage_[i]->setText(QString::number(AverageWidths[i]) + ToQString(DegreeSign));
+    }
+    grids_.SetUp(dataFolder_);
+}
+
+void TFormSkyfence::SetUpPlotBitmap(TwexImage& image, TExtBitmap*& bitmap) {
+    auto owned = std::make_unique<TExtBitmap>();
+    bitmap = owned.get();
+    image.Picture().SetGraphic(std::move(owned));
+    bitmap->SetHeight(image.height());
+    bitmap->SetWidth(image.width());
+    bitmap->SetPixelFormat(TPixelFormat::pf8bit);
+    // The picture shows exactly the grey levels the plot draws.
+    bitmap->MakeGreyPalette();
+    bitmap->FillRect({0, 0, bitmap->Width(), bitmap->Height()}, 0xFFFFFF);
+    // Sized to its picture from now on; before, the empty picture would have shrunk it.
+    image.SetAutoSize(true);
+}
+
+void TFormSkyfence::ConstructSatelliteRows() {
+    const QWidget* firstBar = Component<QWidget>("ProgressBarSat01");
+    const auto* firstBarRange = Component<TProgressBar>("ProgressBarSat01");
+    const QWidget* firstSat = Component<QWidget>("LabelSat01");
+    const QWidget* firstNum = Component<QWidget>("LabelNum01");
+    int barTop = firstBar->y();
+    int satTop = firstSat->y();
+    int numTop = firstNum->y();
+    for (int row = 2; row <= SatelliteRows; ++row) {
+        barTop += SatelliteRowPitch;
+        satTop += SatelliteRowPitch;
+        numTop += SatelliteRowPitch;
+        const std::string number = Format("%.2d", row);
+        MakeLabel(tabSheetSatellites_, ("LabelSat" + number).c_str(), " ", firstSat->x(), satTop);
+        MakeLabel(tabSheetSatellites_, ("LabelNum" + number).c_str(),
+                  QString::fromStdString(number), firstNum->x(), numTop);
+        auto* bar =
+            MakeProgressBar(tabSheetSatellites_, QString::fromStdString("ProgressBarSat" + number),
+                            firstBar->x(), barTop, firstBar->width(), DefaultProgressBarHeight);
+        bar->setRange(firstBarRange->minimum(), firstBarRange->maximum());
+    }
+}
+
+void TFormSkyfence::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            move(screen->availableGeometry().center() - rect().center());
+        }
+        TSkyfenceApplication::Guarded([this] { FormShow(); })();
+    }
+}
+
+void TFormSkyfence::FormShow() {
+    PlotHorizon(*liveBitmap_, grids_.HorizonGrid, CurrentPlotSettings());
+    timerRun_->start();
+}
+
+void TFormSkyfence::closeEvent(QCloseEvent* event) {
+    try {
+        FormClose();
+        event->accept();
+    } catch (...) {
+        // A grid that could not be saved keeps the window open, with the reason shown.
+        event->ignore();
+        TSkyfenceApplication::HandleException();
+    }
+}
+
+void TFormSkyfence::FormClose() {
+    grids_.SaveHorizonGrid();
+}
+
+void TFormSkyfence::TimerRefreshTimer() {
+    PlotHorizon(*liveBitmap_, grids_.HorizonGrid, CurrentPlotSettings());
+}
+
+void TFormSkyfence::TimerHousekeepingTimer() {
+    grids_.SaveHorizonGrid();
+}
+
+void TFormSkyfence::TimerRunTimer() {
+    timerRun_->stop();
+}
+
+void TFormSkyfence::MenuFileLoadExistingResultsClick() {
+    const std::optional<std::string> path = ChooseDataFile ? ChooseDataFile() : std::nullopt;
+    if (!path) {
+        return;
+    }
+    grids_.LoadedFileName = *path;
+    grids_.LoadGrid(*path);
+    PlotHorizon(*loadedBitmap_, grids_.LoadedGrid, CurrentPlotSettings());
+    pageControlMain_->setCurrentWidget(tabSheetLoadedData_);
+}
+
+std::optional<std::string> TFormSkyfence::ShowOpenDialog() {
+    if (openDialogLoadData_->exec() != QDialog::Accepted ||
+        openDialogLoadData_->selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return FromQString(openDialogLoadData_->selectedFiles().front());
+}
+
+void TFormSkyfence::MenuFileExitClick() {
+    close();
+}
+
+void TFormSkyfence::ComDataPacketGPGSVPacket(const std::string& str) {
+    HandleSatellitesInView(str, *this, grids_.HorizonGrid);
+}
+
+void TFormSkyfence::ComDataPacketGPRMCPacket(const std::string& str) {
+    labelPosition_->setText(ToQString(DecodePositionSentence(str)));
+    labelPosition_->adjustSize();
+}
+
+void TFormSkyfence::SetLabelCaption(const std::string& name, const std::string& caption) {
+    if (auto* label = Component<QLabel>(name.c_str())) {
+        label->setText(ToQString(caption));
+        label->adjustSize();
+    }
+}
+
+void TFormSkyfence::SetProgressPosition(const std::string& name, int position) {
+    if (auto* bar = Component<TProgressBar>(name.c_str())) {
+        bar->SetPosition(position);
+    }
+}
+
+PlotSettings TFormSkyfence::CurrentPlotSettings() const {
+    return {averageWidth_, menuPopupFilled_->isChecked(), menuPopupPolar_->isChecked()};
+}
+
+void TFormSkyfence::PlotBoth() {
+    const PlotSettings settings = CurrentPlotSettings();
+    PlotHorizon(*liveBitmap_, grids_.HorizonGrid, settings);
+    PlotHorizon(*loadedBitmap_, grids_.LoadedGrid, settings);
+}
+
+void TFormSkyfence::MenuPopupAverageClick(QAction* sender) {
+    for (std::size_t i = 0; i < AverageWidths.size(); ++i) {
+        if (menuPopupAverage_[i] == sender) {
+            averageWidth_ = AverageWidths[i];
+        }
+    }
+    for (std::size_t i = 0; i < AverageWidths.size(); ++i) {
+        menuPopupAverage_[i]->setChecked(AverageWidths[i] == averageWidth_);
+    }
+    PlotBoth();
+}
+
+// The menu has already inverted its check mark when the item was chosen.
+void TFormSkyfence::MenuPopupFilledClick() {
+    PlotBoth();
+}
+
+void TFormSkyfence::MenuPopupPolarClick() {
+    PlotBoth();
+    const bool visible = !menuPopupPolar_->isChecked();
+    for (QLabel* label : compassLabels_) {
+        label->setVisible(visible);
+    }
+}
+
+void TFormSkyfence::ImageAzElMouseMove(int x, int y) {
+    const std::optional<std::string> caption = MouseReadoutCaption(
+        menuPopupPolar_->isChecked(), liveBitmap_->Width(), liveBitmap_->Height(), x, y);
+    if (caption) {
+        labelMouseAzEl_->setText(ToQString(*caption));
+        labelMouseAzEl_->adjustSize();
+    }
+}
+
+void TFormSkyfence::ImageAzElMouseLeave() {
+    labelMouseAzEl_->setText(MouseReadoutIdleCaption);
+    labelMouseAzEl_->adjustSize();
+}
+
+bool TFormSkyfence::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize &&
+        (watched == tabSheetRadioHorizon_ || watched == tabSheetLoadedData_)) {
+        PlaceCompassLetters(static_cast<QWidget*>(watched));
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// TabSheetRadioHorizonResize and TabSheetLoadedDataResize.
+void TFormSkyfence::PlaceCompassLetters(QWidget* page) {
+    const bool live = page == tabSheetRadioHorizon_;
+    const TwexImage* image = live ? imageAzElDisplay_ : imageAzElFromFile_;
+    const std::size_t first = live ? 0 : 5;
+    std::array<int, 5> widths{};
+    for (std::size_t i = 0; i < widths.size(); ++i) {
+        widths[i] = compassLabels_[first + i]->width();
+    }
+    const auto positions =
+        CompassLetterPositions({image->x(), image->y(), image->width(), image->height()}, widths);
+    for (std::size_t i = 0; i < positions.size(); ++i) {
+        compassLabels_[first + i]->move(positions[i].Left, positions[i].Top);
+    }
+}

@@ -1,0 +1,116 @@
+#pragma once
+
+#include "HorizonGrids.h"
+#include "PlotSettings.h"
+#include "SatelliteTable.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+
+class QAction;
+class QActionGroup;
+class QFileDialog;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTabWidget;
+class QTimer;
+class TExtBitmap;
+class TwexImage;
+
+// The program's one window: the satellite table, the position line, the live plot and the plot
+// of a loaded data file, the timers that redraw and save the live grid, and the menus.
+// Components are children of the window, named as in its design, and found again by name.
+class TFormSkyfence : public QMainWindow, public SatelliteTable {
+public:
+    // `dataFolder` (ending in "/") holds the live data file: the program's own folder.
+    explicit TFormSkyfence(const std::string& dataFolder);
+    ~TFormSkyfence() override;
+
+    static constexpr int ClientWidth = 577;
+    static constexpr int ClientHeight = 378;
+
+    // The packet events of the two sentences.
+    void ComDataPacketGPGSVPacket(const std::string& str);
+    void ComDataPacketGPRMCPacket(const std::string& str);
+
+    // SatelliteTable: the rows and the count, found by component name.
+    void SetLabelCaption(const std::string& name, const std::string& caption) override;
+    void SetProgressPosition(const std::string& name, int position) override;
+
+    // Picks the file for "Load ..."; the open-file dialog unless replaced (tests do).
+    std::function<std::optional<std::string>()> ChooseDataFile;
+
+    HorizonGrids& Grids() { return grids_; }
+    int AverageWidth() const { return averageWidth_; }
+    TExtBitmap& LiveBitmap() { return *liveBitmap_; }
+    TExtBitmap& LoadedBitmap() { return *loadedBitmap_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateComponents();
+    void CreateMenus();
+    void CreatePlotPage(QWidget* page, const char* imageName, const char* suffix, bool popup);
+    void ConnectHandlers();
+
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void ConstructSatelliteRows();
+    void SetUpPlotBitmap(TwexImage& image, TExtBitmap*& bitmap);
+
+    void TimerRefreshTimer();
+    void TimerHousekeepingTimer();
+    void TimerRunTimer();
+    void MenuFileLoadExistingResultsClick();
+    void MenuFileExitClick();
+
+    void MenuPopupAverageClick(QAction* sender);
+    void MenuPopupFilledClick();
+    void MenuPopupPolarClick();
+    void ImageAzElMouseMove(int x, int y);
+    void ImageAzElMouseLeave();
+    void PlaceCompassLetters(QWidget* page);
+
+    PlotSettings CurrentPlotSettings() const;
+    void PlotBoth();
+    std::optional<std::string> ShowOpenDialog();
+
+    template <class T>
+    T* Component(const char* name) const;
+
+    HorizonGrids grids_;
+    std::string dataFolder_;
+    int averageWidth_ = 1;
+    bool shown_ = false;
+    TExtBitmap* liveBitmap_ = nullptr;   // owned by the picture of ImageAzElDisplay
+    TExtBitmap* loadedBitmap_ = nullptr; // owned by the picture of ImageAzElFromFile
+
+    QTabWidget* pageControlMain_ = nullptr;
+    QWidget* tabSheetSatellites_ = nullptr;
+    QWidget* tabSheetRadioHorizon_ = nullptr;
+    QWidget* tabSheetLoadedData_ = nullptr;
+    TwexImage* imageAzElDisplay_ = nullptr;
+    TwexImage* imageAzElFromFile_ = nullptr;
+    QLabel* labelPosition_ = nullptr;
+    QLabel* labelMouseAzEl_ = nullptr;
+    QPushButton* bitBtnStartStop_ = nullptr;
+    QTimer* timerRun_ = nullptr;
+    QTimer* timerRefresh_ = nullptr;
+    QTimer* timerHousekeeping_ = nullptr;
+    QFileDialog* openDialogLoadData_ = nullptr;
+    QMenu* popupMenuDisplay_ = nullptr;
+    QActionGroup* averageGroup_ = nullptr;
+    std::array<QAction*, 4> menuPopupAverage_{};
+    QAction* menuPopupFilled_ = nullptr;
+    QAction* menuPopupPolar_ = nullptr;
+    std::array<QLabel*, 10> compassLabels_{};
+};

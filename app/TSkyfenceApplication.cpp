@@ -1,0 +1,45 @@
+#include "TSkyfenceApplication.h"
+
+#include "platform/LocaleText.h"
+
+#include <QMessageBox>
+
+#include <cstdio>
+
+TSkyfenceApplication::TSkyfenceApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName("skyfence");
+    setApplicationDisplayName(Title);
+}
+
+bool TSkyfenceApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        HandleException();
+        return false;
+    }
+}
+
+void TSkyfenceApplication::HandleException() {
+    try {
+        throw;
+    } catch (const std::exception& error) {
+        ShowMessage(error.what());
+    } catch (...) {
+        ShowMessage("Unknown error");
+    }
+}
+
+void TSkyfenceApplication::ShowMessage(const std::string& message) {
+    auto* application = dynamic_cast<TSkyfenceApplication*>(QCoreApplication::instance());
+    if (application != nullptr && application->OnShowMessage) {
+        application->OnShowMessage(message);
+        return;
+    }
+    if (application == nullptr) {
+        std::fprintf(stderr, "%s\n", message.c_str());
+        return;
+    }
+    QMessageBox::critical(QApplication::activeWindow(), QString::fromUtf8(Title),
+                          ToQString(message));
+}
