@@ -1,6 +1,8 @@
 #include "TSkyfenceApplication.h"
 
+#include "platform/ApplicationExceptions.h"
 #include "platform/LocaleText.h"
+#include "platform/MainThreadCalls.h"
 
 #include <QMessageBox>
 
@@ -9,6 +11,17 @@
 TSkyfenceApplication::TSkyfenceApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName("skyfence");
     setApplicationDisplayName(Title);
+    // Calls that other threads synchronise onto the main thread run from the event loop.
+    MainThreadCalls::Instance().SetWakeUp([this] {
+        QMetaObject::invokeMethod(
+            this, [] { MainThreadCalls::Instance().RunPending(); }, Qt::QueuedConnection);
+    });
+    SetApplicationExceptionHandler([](const std::string& message) { ShowMessage(message); });
+}
+
+TSkyfenceApplication::~TSkyfenceApplication() {
+    MainThreadCalls::Instance().SetWakeUp(nullptr);
+    SetApplicationExceptionHandler(nullptr);
 }
 
 bool TSkyfenceApplication::notify(QObject* receiver, QEvent* event) {

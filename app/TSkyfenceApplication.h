@@ -13,6 +13,7 @@ public:
     static constexpr const char* Title = "Skyfence Plotter";
 
     TSkyfenceApplication(int& argc, char** argv);
+    ~TSkyfenceApplication() override;
 
     bool notify(QObject* receiver, QEvent* event) override;
 

@@ -76,7 +76,9 @@ struct DesignCase {
     const char* caption;          // null: not checked
 };
 
-void PrintTo(const DesignCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const DesignCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class Design : public Window, public testing::WithParamInterface<DesignCase> {};
 

@@ -1,0 +1,595 @@
+#include "PosixSerialDevice.h"
+
+#include "TermiosSettings.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <pthread.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+constexpr std::uint32_t ModemEvents =
+    DeviceEvent::Cts | DeviceEvent::Dsr | DeviceEvent::Ring | DeviceEvent::Rlsd;
+constexpr std::uint32_t ReceiveEvents =
+    DeviceEvent::RxChar | DeviceEvent::RxFlag | DeviceEvent::Rx80Full;
+constexpr std::uint32_t AllPurgeFlags =
+    Purge::TxAbort | Purge::RxAbort | Purge::TxClear | Purge::RxClear;
+constexpr std::uint32_t MinimumQueueCapacity = 4096;
+// Reads per drain: enough to empty any terminal's buffers, yet a sender that never pauses
+// cannot keep the caller reading forever.
+constexpr int MaximumReadsPerDrain = 64;
+// Wake-ups in a row that find the terminal readable and yet nothing to read: a device that
+// behaves so is treated as gone rather than waited on in a busy loop.
+constexpr int MaximumEmptyWakeups = 100;
+
+// What a pseudo-terminal answers for what it lacks (modem lines, counters): not a failure.
+bool IsUnsupportedByDevice(int error) {
+    return error == ENOTTY || error == EINVAL;
+}
+
+void Signal(int event) {
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = ::write(event, &one, sizeof one);
+}
+
+void Consume(int event) {
+    std::uint64_t count = 0;
+    [[maybe_unused]] const ssize_t read = ::read(event, &count, sizeof count);
+}
+
+extern "C" void IgnoreWakeSignal(int) {}
+
+// Interrupts the helper thread's TIOCMIWAIT, which nothing else ends before a line changes. A
+// real-time signal, which the program uses for nothing else; its handler is installed without
+// SA_RESTART so that the ioctl returns EINTR.
+int WakeSignal() {
+    static const int number = [] {
+        const int signal = SIGRTMIN + 1;
+        struct sigaction action {};
+        action.sa_handler = IgnoreWakeSignal;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(signal, &action, nullptr);
+        return signal;
+    }();
+    return number;
+}
+
+bool StartsWithCom(const std::string& port) {
+    return port.size() > 3 && std::toupper(static_cast<unsigned char>(port[0])) == 'C' &&
+           std::toupper(static_cast<unsigned char>(port[1])) == 'O' &&
+           std::toupper(static_cast<unsigned char>(port[2])) == 'M';
+}
+
+} // namespace
+
+PosixSerialDevice::~PosixSerialDevice() {
+    Close();
+}
+
+std::string PosixSerialDevice::DevicePath(const std::string& port) {
+    if (port.find('/') != std::string::npos) {
+        return port;
+    }
+    if (StartsWithCom(port)) {
+        const char* const first = port.data() + 3;
+        const char* const last = port.data() + port.size();
+        unsigned number = 0;
+        const auto [end, error] = std::from_chars(first, last, number);
+        if (error == std::errc{} && end == last && number >= 1) {
+            return "/dev/ttyS" + std::to_string(number - 1);
+        }
+    }
+    return "/dev/" + port;
+}
+
+int PosixSerialDevice::Open(const std::string& port) {
+    const std::lock_guard lock(mutex_);
+    if (device_.IsOpen() || closing_) {
+        return EBUSY;
+    }
+    if (port.empty()) {
+        return ENOENT;
+    }
+    FileDescriptor device(
+        ::open(DevicePath(port).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    if (!device.IsOpen()) {
+        return errno;
+    }
+    termios attributes{};
+    if (::tcgetattr(device.Get(), &attributes) != 0) {
+        return errno;
+    }
+    // TIOCEXCL does not stop root; the lock stops every other opener that also takes it.
+    if (::flock(device.Get(), LOCK_EX | LOCK_NB) != 0) {
+        return errno == EWOULDBLOCK ? EBUSY : errno;
+    }
+    // Without raw mode the terminal holds input back until a newline and echoes it.
+    ::cfmakeraw(&attributes);
+    attributes.c_cflag |= CLOCAL | CREAD;
+    attributes.c_cc[VMIN] = 0;
+    attributes.c_cc[VTIME] = 0;
+    if (::tcsetattr(device.Get(), TCSANOW, &attributes) != 0) {
+        return errno;
+    }
+    FileDescriptor wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    if (!wake.IsOpen()) {
+        return errno;
+    }
+    FileDescriptor modem(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    if (!modem.IsOpen()) {
+        return errno;
+    }
+    // Last, because the flag outlives our descriptor on a pseudo-terminal: Close clears it.
+    if (::ioctl(device.Get(), TIOCEXCL) != 0) {
+        return errno;
+    }
+
+    device_ = std::move(device);
+    wakeEvent_ = std::move(wake);
+    modemEvent_ = std::move(modem);
+    // A new device starts as a new handle would; the mask is kept, being settable while closed.
+    inputSize_ = MinimumQueueCapacity;
+    outputSize_ = MinimumQueueCapacity;
+    control_ = DeviceControlBlock{};
+    timeouts_ = CommTimeouts{};
+    queue_.clear();
+    errors_ = 0;
+    pendingEvents_ = 0;
+    gone_ = false;
+    goneReported_ = false;
+    counters_ = ReadCountersLocked();
+    StartModemWatchLocked();
+    return 0;
+}
+
+void PosixSerialDevice::Close() {
+    std::unique_lock lock(mutex_);
+    if (!device_.IsOpen() || closing_) {
+        return;
+    }
+    // A wait still blocked in poll must leave it before its descriptors are closed.
+    closing_ = true;
+    Signal(wakeEvent_.Get());
+    waitEnded_.wait(lock, [this] { return waiters_ == 0; });
+    StopModemWatch();
+
+    ::ioctl(device_.Get(), TIOCNXCL);
+    device_.Reset();
+    wakeEvent_.Reset();
+    modemEvent_.Reset();
+    queue_.clear();
+    errors_ = 0;
+    pendingEvents_ = 0;
+    counters_.reset();
+    gone_ = false;
+    goneReported_ = false;
+    closing_ = false;
+}
+
+bool PosixSerialDevice::IsOpen() const {
+    const std::lock_guard lock(mutex_);
+    return device_.IsOpen() && !closing_;
+}
+
+int PosixSerialDevice::SetupComm(std::uint32_t inputSize, std::uint32_t outputSize) {
+    const std::lock_guard lock(mutex_);
+    if (!device_.IsOpen()) {
+        return EBADF;
+    }
+    if (inputSize == 0 || outputSize == 0 || inputSize > MaximumQueueSize ||
+        outputSize > MaximumQueueSize) {
+        return EINVAL;
+    }
+    // A smaller queue keeps what it holds; only new bytes see the new bound.
+    inputSize_ = inputSize;
+    outputSize_ = outputSize;
+    return 0;
+}
+
+int PosixSerialDevice::SetCommState(const DeviceControlBlock& control) {
+    const std::lock_guard lock(mutex_);
+    if (!device_.IsOpen()) {
+        return EBADF;
+    }
+    const auto settings = MakeTermios(control);
+    if (!settings) {
+        return EINVAL;
+    }
+    if (const int error = WriteTermios(device_.Get(), *settings)) {
+        return error;
+    }
+    // A pseudo-terminal has no modem lines to set.
+    if (settings->raiseLines != 0 && ::ioctl(device_.Get(), TIOCMBIS, &settings->raiseLines) != 0 &&
+        !IsUnsupportedByDevice(errno)) {
+        return errno;
+    }
+    if (settings->lowerLines != 0 && ::ioctl(device_.Get(), TIOCMBIC, &settings->lowerLines) != 0 &&
+        !IsUnsupportedByDevice(errno)) {
+        return errno;
+    }
+    control_ = control;
+    return 0;
+}
+
+int PosixSerialDevice::SetCommTimeouts(const CommTimeouts& timeouts) {
+    const std::lock_guard lock(mutex_);
+    if (!device_.IsOpen()) {
+        return EBADF;
+    }
+    timeouts_ = timeouts;
+    return 0;
+}
+
+void PosixSerialDevice::SetCommMask(std::uint32_t mask) {
+    const std::lock_guard lock(mutex_);
+    mask_ = mask;
+    pendingEvents_ &= mask;
+    StartModemWatchLocked();
+}
+
+WaitOutcome PosixSerialDevice::WaitEvent(std::uint32_t& events) {
+    events = 0;
+    std::unique_lock lock(mutex_);
+    int emptyWakeups = 0;
+    for (;;) {
+        if (stopRequested_) {
+            return WaitOutcome::Stopped;
+        }
+        if (!device_.IsOpen() || closing_ || goneReported_) {
+            return WaitOutcome::Failed;
+        }
+        PumpLocked();
+        const std::uint32_t ready = (pendingEvents_ & mask_) | (gone_ ? DeviceEvent::Err : 0);
+        if (ready != 0) {
+            pendingEvents_ &= ~ready;
+            goneReported_ = gone_;
+            events = ready;
+            return WaitOutcome::Event;
+        }
+
+        // With the queue full only a hang-up is of interest until the port reads.
+        const short wanted = queue_.size() < QueueCapacityLocked() ? POLLIN : 0;
+        std::array<pollfd, 3> watched{{{device_.Get(), wanted, 0},
+                                       {wakeEvent_.Get(), POLLIN, 0},
+                                       {modemEvent_.Get(), POLLIN, 0}}};
+        const std::uint64_t readBefore = bytesRead_;
+        ++waiters_;
+        lock.unlock();
+        const int result = ::poll(watched.data(), watched.size(), -1);
+        const int error = errno;
+        lock.lock();
+        if (--waiters_ == 0) {
+            waitEnded_.notify_all();
+        }
+        if (result < 0) {
+            if (error == EINTR) {
+                continue;
+            }
+            return WaitOutcome::Failed;
+        }
+        if (watched[1].revents != 0) {
+            Consume(watched[1].fd);
+        }
+        if (watched[2].revents != 0) {
+            Consume(watched[2].fd);
+        }
+        const short device = watched[0].revents;
+        if ((device & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+            // Take what is still buffered before the end is reported.
+            DrainLocked();
+            MarkGoneLocked();
+        } else if ((device & POLLIN) != 0) {
+            DrainLocked();
+            // Someone else reading in between also counts as progress.
+            emptyWakeups = bytesRead_ == readBefore ? emptyWakeups + 1 : 0;
+            if (emptyWakeups >= MaximumEmptyWakeups) {
+                MarkGoneLocked();
+            }
+        }
+    }
+}
+
+void PosixSerialDevice::StopWait() {
+    const std::lock_guard lock(mutex_);
+    stopRequested_ = true;
+    if (wakeEvent_.IsOpen()) {
+        Signal(wakeEvent_.Get());
+    }
+}
+
+void PosixSerialDevice::ResetStop() {
+    const std::lock_guard lock(mutex_);
+    // The eventfd is left as it is: the next wait empties it, and it may carry another wake-up.
+    stopRequested_ = false;
+}
+
+int PosixSerialDevice::ClearCommError(std::uint32_t& errors, std::uint32_t& inputQueue) {
+    errors = 0;
+    inputQueue = 0;
+    const std::lock_guard lock(mutex_);
+    if (!device_.IsOpen()) {
+        return EBADF;
+    }
+    PumpLocked();
+    errors = std::exchange(errors_, 0);
+    inputQueue = static_cast<std::uint32_t>(queue_.size());
+    return 0;
+}
+
+int PosixSerialDevice::GetCommModemStatus(std::uint32_t& status) {
+    status = 0;
+    const std::lock_guard lock(mutex_);
+    if (!device_.IsOpen()) {
+        return EBADF;
+    }
+    int lines = 0;
+    if (::ioctl(device_.Get(), TIOCMGET, &lines) != 0) {
+        return IsUnsupportedByDevice(errno) ? 0 : errno;
+    }
+    status = ((lines & TIOCM_CTS) != 0 ? ModemStatus::CtsOn : 0) |
+             ((lines & TIOCM_DSR) != 0 ? ModemStatus::DsrOn : 0) |
+             ((lines & TIOCM_RNG) != 0 ? ModemStatus::RingOn : 0) |
+             ((lines & TIOCM_CD) != 0 ? ModemStatus::RlsdOn : 0);
+    return 0;
+}
+
+int PosixSerialDevice::PurgeComm(std::uint32_t flags) {
+    if ((flags & ~AllPurgeFlags) != 0) {
+        return EINVAL;
+    }
+    const std::lock_guard lock(mutex_);
+    if (!device_.IsOpen()) {
+        return EBADF;
+    }
+    const bool input = (flags & (Purge::RxAbort | Purge::RxClear)) != 0;
+    const bool output = (flags & (Purge::TxAbort | Purge::TxClear)) != 0;
+    if (input) {
+        const std::size_t queuedBefore = queue_.size();
+        queue_.clear();
+        pendingEvents_ &= ~ReceiveEvents;
+        WakeIfRoomLocked(queuedBefore);
+    }
+    if (!input && !output) {
+        return 0;
+    }
+    // A device that has gone has nothing left to purge; failing here would leave a port that
+    // can never be closed.
+    if (gone_) {
+        return 0;
+    }
+    const int which = input && output ? TCIOFLUSH : input ? TCIFLUSH : TCOFLUSH;
+    if (::tcflush(device_.Get(), which) != 0 && !IsUnsupportedByDevice(errno)) {
+        return errno;
+    }
+    return 0;
+}
+
+int PosixSerialDevice::ReadFile(void* buffer, std::uint32_t count, std::uint32_t& transferred) {
+    transferred = 0;
+    if (buffer == nullptr && count != 0) {
+        return EINVAL;
+    }
+    const std::lock_guard lock(mutex_);
+    if (!device_.IsOpen()) {
+        return EBADF;
+    }
+    DrainLocked();
+    const std::size_t queuedBefore = queue_.size();
+    const std::size_t taken = std::min<std::size_t>(count, queue_.size());
+    std::copy_n(queue_.begin(), taken, static_cast<char*>(buffer));
+    queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(taken));
+    // Bytes already read need no event of their own any more.
+    if (queue_.empty()) {
+        pendingEvents_ &= ~(DeviceEvent::RxChar | DeviceEvent::Rx80Full);
+    }
+    transferred = static_cast<std::uint32_t>(taken);
+    WakeIfRoomLocked(queuedBefore);
+    return 0;
+}
+
+void PosixSerialDevice::PumpLocked() {
+    DrainLocked();
+    CheckCountersLocked();
+}
+
+void PosixSerialDevice::DrainLocked() {
+    if (!device_.IsOpen()) {
+        return;
+    }
+    std::array<char, 4096> buffer;
+    for (int i = 0; i < MaximumReadsPerDrain; ++i) {
+        // A full queue leaves the rest with the kernel, which holds the sender back, rather than
+        // dropping what the port has not read yet.
+        const std::size_t room =
+            QueueCapacityLocked() - std::min(queue_.size(), QueueCapacityLocked());
+        if (room == 0) {
+            return;
+        }
+        const ssize_t count = ::read(device_.Get(), buffer.data(), std::min(room, buffer.size()));
+        if (count > 0) {
+            bytesRead_ += static_cast<std::uint64_t>(count);
+            QueueLocked(buffer.data(), static_cast<std::size_t>(count));
+            continue;
+        }
+        // In raw mode with VMIN 0 an empty terminal reads as 0 too, as does a hung-up one:
+        // only poll tells them apart.
+        if (count == 0) {
+            return;
+        }
+        if (errno == EINTR) {
+            continue;
+        }
+        if (errno != EAGAIN && errno != EWOULDBLOCK) {
+            MarkGoneLocked();
+        }
+        return;
+    }
+}
+
+std::size_t PosixSerialDevice::QueueCapacityLocked() const {
+    return std::max<std::size_t>(inputSize_, MinimumQueueCapacity);
+}
+
+void PosixSerialDevice::WakeIfRoomLocked(std::size_t queuedBefore) {
+    if (queuedBefore >= QueueCapacityLocked() && queue_.size() < QueueCapacityLocked() &&
+        wakeEvent_.IsOpen()) {
+        Signal(wakeEvent_.Get());
+    }
+}
+
+void PosixSerialDevice::QueueLocked(const char* bytes, std::size_t count) {
+    const std::size_t capacity = QueueCapacityLocked();
+    std::uint32_t found = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const char byte = bytes[i];
+        if (control_.fNull && byte == '\0') {
+            continue;
+        }
+        if (byte == control_.EvtChar) {
+            found |= DeviceEvent::RxFlag;
+        }
+        if (queue_.size() >= capacity) {
+            errors_ |= LineError::RxOver;
+            found |= DeviceEvent::Err;
+            continue;
+        }
+        queue_.push_back(byte);
+        found |= DeviceEvent::RxChar;
+    }
+    // 80 % of the size the port asked for, in whole numbers.
+    if (found != 0 && queue_.size() * 5 >= std::size_t{inputSize_} * 4) {
+        found |= DeviceEvent::Rx80Full;
+    }
+    pendingEvents_ |= found & mask_;
+}
+
+std::optional<PosixSerialDevice::LineCounters> PosixSerialDevice::ReadCountersLocked() const {
+    serial_icounter_struct kernel{};
+    if (::ioctl(device_.Get(), TIOCGICOUNT, &kernel) != 0) {
+        return std::nullopt;
+    }
+    LineCounters counters;
+    counters.cts = kernel.cts;
+    counters.dsr = kernel.dsr;
+    counters.rng = kernel.rng;
+    counters.dcd = kernel.dcd;
+    counters.frame = kernel.frame;
+    counters.overrun = kernel.overrun;
+    counters.parity = kernel.parity;
+    counters.brk = kernel.brk;
+    counters.bufOverrun = kernel.buf_overrun;
+    return counters;
+}
+
+void PosixSerialDevice::CheckCountersLocked() {
+    // A device without the counters (a pseudo-terminal) reports no line errors at all.
+    if (!counters_ || gone_) {
+        return;
+    }
+    const auto now = ReadCountersLocked();
+    if (!now) {
+        return;
+    }
+    const LineCounters& last = *counters_;
+    std::uint32_t errors = 0;
+    std::uint32_t events = 0;
+    // Compared for change, not growth: the kernel's counters wrap.
+    if (now->frame != last.frame) {
+        errors |= LineError::Frame;
+    }
+    if (now->parity != last.parity) {
+        errors |= LineError::RxParity;
+    }
+    if (now->overrun != last.overrun) {
+        errors |= LineError::Overrun;
+    }
+    if (now->bufOverrun != last.bufOverrun) {
+        errors |= LineError::RxOver;
+    }
+    if (now->brk != last.brk) {
+        errors |= LineError::Break;
+        events |= DeviceEvent::Break;
+    }
+    if (errors != 0) {
+        events |= DeviceEvent::Err;
+    }
+    if (now->cts != last.cts) {
+        events |= DeviceEvent::Cts;
+    }
+    if (now->dsr != last.dsr) {
+        events |= DeviceEvent::Dsr;
+    }
+    if (now->rng != last.rng) {
+        events |= DeviceEvent::Ring;
+    }
+    if (now->dcd != last.dcd) {
+        events |= DeviceEvent::Rlsd;
+    }
+    errors_ |= errors;
+    pendingEvents_ |= events & mask_;
+    counters_ = now;
+}
+
+void PosixSerialDevice::MarkGoneLocked() {
+    if (!gone_) {
+        gone_ = true;
+        errors_ |= LineError::IOE;
+        // Found by a read on another thread: the waiter must hear of it too.
+        Signal(wakeEvent_.Get());
+    }
+}
+
+void PosixSerialDevice::StartModemWatchLocked() {
+    if (modemWatch_.joinable() || !counters_ || !device_.IsOpen() || (mask_ & ModemEvents) == 0) {
+        return;
+    }
+    WakeSignal();
+    modemWatchStop_ = false;
+    modemWatchEnded_ = false;
+    try {
+        modemWatch_ = std::thread(&PosixSerialDevice::WatchModemLines, this, device_.Get(),
+                                  modemEvent_.Get());
+    } catch (const std::system_error&) {
+        // Without the thread, modem-line changes are still seen with the next byte or error.
+    }
+}
+
+void PosixSerialDevice::StopModemWatch() {
+    if (!modemWatch_.joinable()) {
+        return;
+    }
+    modemWatchStop_ = true;
+    // A signal sent just before the thread enters the ioctl is lost: send until it has ended.
+    while (!modemWatchEnded_) {
+        ::pthread_kill(modemWatch_.native_handle(), WakeSignal());
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    modemWatch_.join();
+}
+
+void PosixSerialDevice::WatchModemLines(int device, int event) {
+    constexpr int lines = TIOCM_CTS | TIOCM_DSR | TIOCM_RNG | TIOCM_CD;
+    while (!modemWatchStop_) {
+        if (::ioctl(device, TIOCMIWAIT, lines) == 0) {
+            Signal(event);
+        } else if (errno != EINTR) {
+            // No modem-line waits on this device, or it has gone: poll sees the rest.
+            break;
+        }
+    }
+    modemWatchEnded_ = true;
+}

@@ -1,0 +1,156 @@
+#include "SerialTestSupport.h"
+
+#include "platform/MainThreadCalls.h"
+#include "platform/PseudoTerminal.h"
+#include "platform/TermiosSettings.h"
+#include "serial/EComPort.h"
+#include "serial/TComDataPacket.h"
+#include "serial/TComPort.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+// The shared pseudo-terminal, with its settings read back from the slave side.
+class Terminal : public PseudoTerminal {
+public:
+    TermiosSettings Settings() const {
+        TermiosSettings settings;
+        ReadTermios(Slave(), settings);
+        return settings;
+    }
+};
+
+std::string LogWithoutComments(const std::string& name) {
+    std::ifstream in(std::string(SKYFENCE_NMEA_DIR) + "/" + name, std::ios::binary);
+    std::string text;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.starts_with("#")) {
+            text += line + "\n";
+        }
+    }
+    return text;
+}
+
+// The sentences from `start` to the first "*" after it, cut by hand.
+std::vector<std::string> Cut(const std::string& text, const std::string& start,
+                             bool includeStrings) {
+    std::vector<std::string> packets;
+    for (std::size_t at = text.find(start); at != std::string::npos;
+         at = text.find(start, at + 1)) {
+        const std::size_t star = text.find('*', at + start.size());
+        if (star == std::string::npos) {
+            break;
+        }
+        packets.push_back(includeStrings
+                              ? text.substr(at, star + 1 - at)
+                              : text.substr(at + start.size(), star - at - start.size()));
+    }
+    return packets;
+}
+
+TEST(PortOnPty, SettingsReachTheTerminal) {
+    Terminal terminal;
+    TComPort port;
+    port.SetPort(terminal.Path());
+    port.SetEvents({});
+    port.SetBaudRate(TBaudRate::br256000);
+    port.FlowControl().SetFlowControl(TFlowControl::fcHardware);
+    port.Open();
+    TermiosSettings settings = terminal.Settings();
+    EXPECT_EQ(settings.inputSpeed, 256000u);
+    EXPECT_EQ(settings.outputSpeed, 256000u);
+    EXPECT_NE(settings.controlFlags & CRTSCTS, 0u);
+
+    port.SetBaudRate(TBaudRate::brCustom);
+    port.SetCustomBaudRate(12345);
+    settings = terminal.Settings();
+    EXPECT_EQ(settings.outputSpeed, 12345u);
+    port.Close();
+}
+
+TEST(PortOnPty, MissingDeviceRaisesCodeOneWithTheSystemNumber) {
+    TComPort port;
+    port.SetPort("/dev/skyfence-no-such-device");
+    try {
+        port.Open();
+        FAIL() << "no error";
+    } catch (const EComPort& error) {
+        EXPECT_EQ(error.ErrorCode(), 1);
+        EXPECT_EQ(error.SystemErrorCode(), ENOENT);
+        EXPECT_EQ(error.Message(),
+                  "Unable to open com port (win error code: " + std::to_string(ENOENT) + ")");
+    }
+    EXPECT_FALSE(port.Connected());
+}
+
+TEST(PortOnPty, SentencesInRandomBlocksArriveAsPackets) {
+    Terminal terminal;
+    TComPort port;
+    port.SetPort(terminal.Path());
+    TComDataPacket rmc;
+    rmc.SetStartString("$GPRMC,");
+    rmc.SetStopString("*");
+    rmc.SetIncludeStrings(true);
+    TComDataPacket gsv;
+    gsv.SetStartString("$GPGSV,");
+    gsv.SetStopString("*");
+    std::vector<std::string> positions;
+    std::vector<std::string> views;
+    rmc.OnPacket = [&](TComDataPacket&, const std::string& s) { positions.push_back(s); };
+    gsv.OnPacket = [&](TComDataPacket&, const std::string& s) { views.push_back(s); };
+    rmc.SetComPort(&port);
+    gsv.SetComPort(&port);
+    port.Open();
+
+    const std::string stream = LogWithoutComments("mt3339.log");
+    const std::vector<std::string> expectedPositions = Cut(stream, "$GPRMC,", true);
+    const std::vector<std::string> expectedViews = Cut(stream, "$GPGSV,", false);
+    std::mt19937 random(7);
+    std::uniform_int_distribution<std::size_t> size(1, 200);
+    for (std::size_t at = 0; at < stream.size();) {
+        const std::size_t block = std::min(size(random), stream.size() - at);
+        terminal.Write(stream.substr(at, block));
+        at += block;
+        MainThreadCalls::Instance().RunPending();
+    }
+    ASSERT_TRUE(PumpUntil([&] {
+        return positions.size() >= expectedPositions.size() && views.size() >= expectedViews.size();
+    })) << positions.size()
+        << "/" << expectedPositions.size() << " " << views.size() << "/" << expectedViews.size();
+    EXPECT_EQ(positions.size(), expectedPositions.size());
+    EXPECT_EQ(views.size(), expectedViews.size());
+    EXPECT_EQ(positions, expectedPositions);
+    EXPECT_EQ(views, expectedViews);
+    port.Close();
+}
+
+TEST(PortOnPty, ReceiverGoneGivesOneIoErrorAndTheThreadEnds) {
+    Terminal terminal;
+    TComPort port;
+    port.SetPort(terminal.Path());
+    std::vector<TComErrors> errors;
+    port.OnError = [&](TCustomComPort&, TComErrors e) { errors.push_back(e); };
+    port.Open();
+    terminal.CloseSlave();
+    terminal.CloseMaster();
+    ASSERT_TRUE(PumpUntil([&] { return !errors.empty(); }));
+    EXPECT_TRUE(errors.front().Contains(TComError::errIO));
+    // The loop has ended: nothing more arrives however long we pump.
+    for (int i = 0; i < 20; ++i) {
+        MainThreadCalls::Instance().WaitAndRun(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(errors.size(), 1u);
+    port.Close();
+    EXPECT_FALSE(port.Connected());
+}
+
+} // namespace

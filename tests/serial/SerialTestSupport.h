@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/FakeSerialDevice.h"
+#include "serial/TCustomComPort.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Runs the calls other threads hand to the main thread until `done` holds; false if it never
+// does within a generous bound (a hung test must end).
+bool PumpUntil(const std::function<bool()>& done);
+
+// A port on a scripted device, and a log of what its handlers and links saw.
+struct PortOnFake {
+    PortOnFake();
+    // The port closes as it goes, calling handlers and links that must still be there.
+    ~PortOnFake() { port.reset(); }
+
+    // Assigns every handler of the port so that each call lands in `log`, prefixed with the
+    // number of device calls made so far ("3 BeforeOpen"), which shows the interleaving.
+    void LogHandlers();
+    // A link whose every slot logs "<name>.<slot>[ value]".
+    TComLink& AddLoggingLink(const std::string& name);
+    std::vector<std::string> Log() const;
+    void ClearLog();
+
+    std::shared_ptr<FakeSerialDevice::Script> script;
+    std::unique_ptr<TCustomComPort> port;
+    std::vector<std::unique_ptr<TComLink>> links;
+    std::vector<std::string> log;
+};
