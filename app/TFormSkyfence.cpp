@@ -9,13 +9,19 @@
 #include "TSkyfenceApplication.h"
 #include "imaging/TExtBitmap.h"
 #include "imaging/TwexImage.h"
+#include "platform/Exception.h"
 #include "platform/Formatting.h"
 #include "platform/LocaleText.h"
 #include "platform/Mbcs.h"
+#include "serial/ComTexts.h"
+#include "serial/TComDataPacket.h"
+#include "serial/TComPort.h"
+#include "serial/widgets/EditPortSettings.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
@@ -27,7 +33,9 @@
 #include <QTimer>
 
 #include <chrono>
+#include <filesystem>
 #include <memory>
+#include <sstream>
 
 namespace {
 
@@ -89,12 +97,49 @@ TFormSkyfence::TFormSkyfence(const std::string& dataFolder) : dataFolder_(dataFo
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     CreateComponents();
     CreateMenus();
+    CreateReception();
     ConnectHandlers();
     ChooseDataFile = [this] { return ShowOpenDialog(); };
+    RunSetup = [](TCustomComPort& port) { RunSetupDialog(port); };
     FormCreate();
 }
 
+// The port closes itself as it goes, before the packets and the window it reports to.
 TFormSkyfence::~TFormSkyfence() = default;
+
+void TFormSkyfence::CreateReception() {
+    comPort_ = &components_.Create<TComPort>(&components_);
+    comPort_->SetName("ComPort");
+    comPort_->SetPort("COM1");
+    comPort_->SetBaudRate(TBaudRate::br9600);
+    comPort_->SetDataBits(TDataBits::dbEight);
+    comPort_->Parity().SetBits(TParityBits::prNone);
+    comPort_->SetStopBits(TStopBits::sbOneStopBit);
+    comPort_->SetEvents(AllComEvents);
+    comPort_->FlowControl().SetFlowControl(TFlowControl::fcNone);
+    comPort_->FlowControl().SetControlDTR(TDTRFlowControl::dtrDisable);
+    comPort_->OnError = [this](TCustomComPort&, TComErrors errors) { ComPortError(errors); };
+
+    comDataPacketGPRMC_ = &components_.Create<TComDataPacket>(&components_);
+    comDataPacketGPRMC_->SetName("ComDataPacketGPRMC");
+    comDataPacketGPRMC_->SetStartString("$GPRMC,");
+    comDataPacketGPRMC_->SetStopString("*");
+    comDataPacketGPRMC_->SetIncludeStrings(true);
+    comDataPacketGPRMC_->OnPacket = [this](TComDataPacket&, const std::string& str) {
+        ComDataPacketGPRMCPacket(str);
+    };
+    comDataPacketGPRMC_->SetComPort(comPort_);
+
+    comDataPacketGPGSV_ = &components_.Create<TComDataPacket>(&components_);
+    comDataPacketGPGSV_->SetName("ComDataPacketGPGSV");
+    comDataPacketGPGSV_->SetStartString("$GPGSV,");
+    comDataPacketGPGSV_->SetStopString("*");
+    comDataPacketGPGSV_->SetIncludeStrings(false);
+    comDataPacketGPGSV_->OnPacket = [this](TComDataPacket&, const std::string& str) {
+        ComDataPacketGPGSVPacket(str);
+    };
+    comDataPacketGPGSV_->SetComPort(comPort_);
+}
 
 template <class T>
 T* TFormSkyfence::Component(const char* name) const {
@@ -215,6 +260,10 @@ void TFormSkyfence::ConnectHandlers() {
             App::Guarded([this] { MenuFileLoadExistingResultsClick(); }));
     connect(Component<QAction>("MenuFileExit"), &QAction::triggered, this,
             App::Guarded([this] { MenuFileExitClick(); }));
+    connect(Component<QAction>("MenuFileSetup"), &QAction::triggered, this,
+            App::Guarded([this] { MenuFileSetupClick(); }));
+    connect(bitBtnStartStop_, &QPushButton::clicked, this,
+            App::Guarded([this] { BitBtnStartStopClick(); }));
     for (QAction* item : menuPopupAverage_) {
         connect(item, &QAction::triggered, this,
                 App::Guarded([this, item] { MenuPopupAverageClick(item); }));
@@ -240,6 +289,12 @@ void TFormSkyfence::FormCreate() {
     setFont(QApplication::font());
     SetUpPlotBitmap(*imageAzElDisplay_, liveBitmap_);
     SetUpPlotBitmap(*imageAzElFromFile_, loadedBitmap_);
+    LoadGlyphs();
+    try {
+        comPort_->RestoreSettings(TStoreType::storeRegistry, SettingsKey);
+    } catch (const Exception&) {
+        // Settings that cannot be restored leave the design's in force.
+    }
     ConstructSatelliteRows();
     averageWidth_ = 1;
     for (std::size_t i = 0; i < AverageWidths.size(); ++i) {
@@ -298,10 +353,12 @@ void TFormSkyfence::showEvent(QShowEvent* event) {
 
 void TFormSkyfence::FormShow() {
     PlotHorizon(*liveBitmap_, grids_.HorizonGrid, CurrentPlotSettings());
+    ShowPortSummary();
     timerRun_->start();
 }
 
 void TFormSkyfence::closeEvent(QCloseEvent* event) {
+    TSkyfenceApplication::Guarded([this] { FormCloseQuery(); })();
     try {
         FormClose();
         event->accept();
@@ -326,6 +383,96 @@ void TFormSkyfence::TimerHousekeepingTimer() {
 
 void TFormSkyfence::TimerRunTimer() {
     timerRun_->stop();
+    if (std::filesystem::exists(grids_.DataFileName)) {
+        BitBtnStartStopClick();
+    } else {
+        MenuFileSetupClick();
+    }
+}
+
+void TFormSkyfence::BitBtnStartStopClick() {
+    if (comPort_->Connected()) {
+        comPort_->Close();
+        SetButton("  Start", glyphLedOff_);
+    } else {
+        comPort_->Open();
+        SetButton("  Stop", glyphLedOn_);
+    }
+}
+
+void TFormSkyfence::MenuFileSetupClick() {
+    const bool wasOpen = comPort_->Connected();
+    comPort_->Close();
+    RunSetup(*comPort_);
+    comPort_->SaveSettings(TStoreType::storeRegistry, SettingsKey);
+    ShowPortSummary();
+    if (wasOpen) {
+        comPort_->Open();
+    }
+}
+
+void TFormSkyfence::FormCloseQuery() {
+    if (comPort_->Connected()) {
+        comPort_->Close();
+    }
+}
+
+void TFormSkyfence::LoadGlyphs() {
+    const auto load = [](TBitmap& glyph, const char* resource) {
+        QFile file(resource);
+        if (!file.open(QIODevice::ReadOnly)) {
+            return;
+        }
+        const QByteArray bytes = file.readAll();
+        std::istringstream stream(
+            std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        try {
+            glyph.LoadFromStream(stream);
+        } catch (const Exception&) {
+            // A missing glyph leaves the button without one.
+        }
+    };
+    load(glyphLedOff_, ":/bitmaps/LEDOFF");
+    load(glyphLedOn_, ":/bitmaps/LEDON");
+    if (!glyphLedOff_.Empty()) {
+        bitBtnStartStop_->setIcon(QPixmap::fromImage(glyphLedOff_.Image()));
+    }
+}
+
+void TFormSkyfence::SetButton(const char* caption, const TBitmap& glyph) {
+    bitBtnStartStop_->setText(caption);
+    bitBtnStartStop_->setIcon(glyph.Empty() ? QIcon() : QIcon(QPixmap::fromImage(glyph.Image())));
+}
+
+// The port and its bit rate, where a user looks for them: on the start/stop button.
+void TFormSkyfence::ShowPortSummary() {
+    const std::string summary =
+        comPort_->Port() + " at " + BaudRateToText(comPort_->BaudRate()) + " baud";
+    bitBtnStartStop_->setToolTip(ToQString(summary));
+}
+
+// A receiver that goes away (unplugged, switched off) is reported once as an I/O error. The port
+// cannot be closed from inside its own event delivery, so that waits for the event loop.
+void TFormSkyfence::ComPortError(TComErrors errors) {
+    if (!errors.Contains(TComError::errIO) || receiverLostPending_) {
+        return;
+    }
+    receiverLostPending_ = true;
+    QMetaObject::invokeMethod(
+        this, [this] { TSkyfenceApplication::Guarded([this] { ReceiverLost(); })(); },
+        Qt::QueuedConnection);
+}
+
+void TFormSkyfence::ReceiverLost() {
+    receiverLostPending_ = false;
+    if (!comPort_->Connected()) {
+        return;
+    }
+    comPort_->Close();
+    SetButton("  Start", glyphLedOff_);
+    TSkyfenceApplication::ShowMessage("The receiver on " + comPort_->Port() +
+                                      " stopped answering; reception has stopped. Check the "
+                                      "receiver and its cable, then press Start.");
 }
 
 void TFormSkyfence::MenuFileLoadExistingResultsClick() {

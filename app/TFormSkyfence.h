@@ -3,6 +3,9 @@
 #include "HorizonGrids.h"
 #include "PlotSettings.h"
 #include "SatelliteTable.h"
+#include "platform/TBitmap.h"
+#include "platform/TComponent.h"
+#include "serial/ComTypes.h"
 
 #include <QMainWindow>
 
@@ -19,6 +22,9 @@ class QMenu;
 class QPushButton;
 class QTabWidget;
 class QTimer;
+class TComDataPacket;
+class TComPort;
+class TCustomComPort;
 class TExtBitmap;
 class TwexImage;
 
@@ -33,6 +39,8 @@ public:
 
     static constexpr int ClientWidth = 577;
     static constexpr int ClientHeight = 378;
+    // Where the port settings live.
+    static constexpr const char* SettingsKey = "HKEY_CURRENT_USER\\Software\\Brennick\\Skyfence";
 
     // The packet events of the two sentences.
     void ComDataPacketGPGSVPacket(const std::string& str);
@@ -44,6 +52,10 @@ public:
 
     // Picks the file for "Load ..."; the open-file dialog unless replaced (tests do).
     std::function<std::optional<std::string>()> ChooseDataFile;
+    // Lets the user edit the port settings; the setup dialog unless replaced (tests do).
+    std::function<void(TCustomComPort& port)> RunSetup;
+
+    TComPort& ComPort() { return *comPort_; }
 
     HorizonGrids& Grids() { return grids_; }
     int AverageWidth() const { return averageWidth_; }
@@ -70,6 +82,15 @@ private:
     void TimerRefreshTimer();
     void TimerHousekeepingTimer();
     void TimerRunTimer();
+    void BitBtnStartStopClick();
+    void MenuFileSetupClick();
+    void FormCloseQuery();
+    void CreateReception();
+    void LoadGlyphs();
+    void SetButton(const char* caption, const TBitmap& glyph);
+    void ShowPortSummary();
+    void ComPortError(TComErrors errors);
+    void ReceiverLost();
     void MenuFileLoadExistingResultsClick();
     void MenuFileExitClick();
 
@@ -86,6 +107,15 @@ private:
 
     template <class T>
     T* Component(const char* name) const;
+
+    // Owner of the window's non-visual components: the port and its two packets.
+    TComponent components_;
+    TComPort* comPort_ = nullptr;
+    TComDataPacket* comDataPacketGPRMC_ = nullptr;
+    TComDataPacket* comDataPacketGPGSV_ = nullptr;
+    TBitmap glyphLedOff_;
+    TBitmap glyphLedOn_;
+    bool receiverLostPending_ = false;
 
     HorizonGrids grids_;
     std::string dataFolder_;

@@ -3,7 +3,7 @@
 #include "AtomicFileWriter.h"
 #include "CommaText.h"
 #include "Exception.h"
-#include "FileDescriptor.h"
+#include "FileContent.h"
 #include "SystemError.h"
 
 #include <array>
@@ -15,33 +15,6 @@ namespace {
 
 [[noreturn]] void IndexOutOfBounds(std::size_t index) {
     throw EListError("List index out of bounds (" + std::to_string(index) + ")");
-}
-
-// Reads the whole file into `content`; on failure `content` holds what was read and the error
-// number is returned.
-int ReadWholeFile(const std::string& path, std::string& content) {
-    content.clear();
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file.IsOpen()) {
-        return errno;
-    }
-    std::array<char, 64 * 1024> chunk{};
-    for (;;) {
-        const ssize_t got = ::read(file.Get(), chunk.data(), chunk.size());
-        if (got == 0) {
-            return 0;
-        }
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return errno;
-        }
-        if (content.size() + static_cast<std::size_t>(got) > TStringList::MaxFileSize) {
-            return EFBIG;
-        }
-        content.append(chunk.data(), static_cast<std::size_t>(got));
-    }
 }
 
 } // namespace
@@ -103,7 +76,7 @@ std::string TStringList::Text() const {
 
 void TStringList::LoadFromFile(const std::string& path) {
     std::string content;
-    const int error = ReadWholeFile(path, content);
+    const int error = ReadFileContent(path, MaxFileSize, content);
     SetText(content);
     if (error != 0) {
         throw EFileError(FileErrorText("read file", path, error));

@@ -55,6 +55,14 @@ enum class TComError {
 };
 enum class TModemLine { sigCTS, sigDSR, sigRing, sigRLSD };
 enum class TStoreType { storeRegistry, storeIniFile };
+enum class TStoredGroup {
+    sgBasic,
+    sgFlowDetails,
+    sgBuffer,
+    sgTimeouts,
+    sgParityDetails,
+    sgCharHandling
+};
 enum class TThreadPriority {
     tpIdle,
     tpLowest,
@@ -100,6 +108,7 @@ private:
 using TComEvents = TSet<TComEvent>;
 using TComErrors = TSet<TComError>;
 using TModemLines = TSet<TModemLine>;
+using TStoredGroups = TSet<TStoredGroup>;
 
 inline constexpr TComEvents AllComEvents = TComEvents::FromBits(0x3FF);
 

@@ -15,7 +15,9 @@
 #include <vector>
 
 class TComThread;
+class TIniFile;
 class TMessageReceiver;
+class TRegistry;
 struct TAsyncRequest;
 
 // A serial port: its settings, the device while it is open, the event thread that reports the
@@ -80,6 +82,17 @@ public:
     virtual void ApplyTimeouts();
     virtual void ApplyBufferSizes();
 
+    // Which groups of settings SaveSettings and RestoreSettings handle.
+    TStoredGroups StoredGroups() const { return storedGroups_; }
+    void SetStoredGroups(TStoredGroups groups) { storedGroups_ = groups; }
+    // Writes the stored groups under a registry key ("HKEY_CURRENT_USER\Software\...", the
+    // port's Name appended) or into an ini file (section: the port's Name). Any failure raises
+    // EComPort code 16.
+    void SaveSettings(TStoreType storeType, const std::string& path);
+    // Reads them back through the setters, inside one settings update. Any failure raises
+    // EComPort code 17; what was assigned before it stays.
+    void RestoreSettings(TStoreType storeType, const std::string& path);
+
     // The device-control block the line settings make.
     DeviceControlBlock MakeDeviceControlBlock() const;
 
@@ -122,6 +135,10 @@ public:
 
 protected:
     void Loaded() override;
+    virtual void SaveToRegistry(TRegistry& registry);
+    virtual void SaveToIniFile(TIniFile& iniFile);
+    virtual void RestoreFromRegistry(TRegistry& registry);
+    virtual void RestoreFromIniFile(TIniFile& iniFile);
     virtual void OpenDevice();
     virtual void CloseDevice();
 
@@ -177,4 +194,11 @@ private:
     TComTimeouts timeouts_;
     TComFlowControl flowControl_;
     TSyncMethod syncMethod_ = TSyncMethod::smThreadSync;
+    TStoredGroups storedGroups_{TStoredGroup::sgBasic};
 };
+
+// Opens the key of `path` for a component: the first segment names the root key (recognised in
+// any letter case, otherwise left as it is) and is dropped, the rest gets a "\" if it lacks one
+// and the component's name. A path without "\" opens nothing.
+void OpenSettingsKey(TRegistry& registry, const std::string& path,
+                     const std::string& componentName);

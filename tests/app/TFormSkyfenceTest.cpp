@@ -4,6 +4,7 @@
 #include "app/TerminationSignals.h"
 #include "imaging/TExtBitmap.h"
 #include "imaging/TwexImage.h"
+#include "serial/TCustomComPort.h"
 
 #include "TemporaryFolder.h"
 #include "TestNames.h"
@@ -38,12 +39,15 @@ protected:
     TFormSkyfence& Form() {
         if (!form_) {
             form_ = std::make_unique<TFormSkyfence>(folder.Path());
+            form_->RunSetup = [](TCustomComPort&) {};
         }
         return *form_;
     }
+    // Shown, without the start of reception that follows a moment later.
     TFormSkyfence& ShownForm() {
         TFormSkyfence& form = Form();
         form.show();
+        Find<QTimer>("TimerRun")->stop();
         QApplication::processEvents();
         return form;
     }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <grp.h>
 #include <unistd.h>
 
@@ -22,11 +23,20 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    // The port settings of these tests stay apart from the user's own.
+    const std::string settings = (std::filesystem::temp_directory_path() /
+                                  ("skyfence-window-tests-" + std::to_string(::getpid())))
+                                     .string();
+    std::filesystem::create_directories(settings);
+    ::setenv("XDG_CONFIG_HOME", settings.c_str(), 1);
     TSkyfenceApplication application(argc, argv);
     application.OnShowMessage = [](const std::string& message) {
         ShownMessages().push_back(message);
     };
     InitDegreeSign();
     testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    std::error_code ignored;
+    std::filesystem::remove_all(settings, ignored);
+    return result;
 }

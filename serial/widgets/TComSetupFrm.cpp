@@ -1,0 +1,82 @@
+#include "TComSetupFrm.h"
+
+#include "TComComboBox.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+struct Row {
+    const char* label;
+    const char* caption;
+    int labelTop;
+    const char* combo;
+    int comboTop;
+    TComProperty property;
+};
+
+constexpr std::array<Row, TComSetupFrm::ComboCount> Rows = {{
+    {"Label1", "Port", 24, "Combo1", 16, TComProperty::cpPort},
+    {"Label2", "Baud rate", 48, "Combo2", 40, TComProperty::cpBaudRate},
+    {"Label3", "Data bits", 72, "Combo3", 64, TComProperty::cpDataBits},
+    {"Label4", "Stop bits", 96, "Combo4", 88, TComProperty::cpStopBits},
+    {"Label5", "Parity", 120, "Combo5", 112, TComProperty::cpParity},
+    {"Label6", "Flow control", 144, "Combo6", 136, TComProperty::cpFlowControl},
+}};
+
+constexpr int LabelLeft = 8;
+constexpr int ComboLeft = 80;
+constexpr int ComboWidth = 129;
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, int left) {
+    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
+    button->setObjectName(name);
+    button->setGeometry(left, 184, 75, 25);
+    return button;
+}
+
+} // namespace
+
+TComSetupFrm::TComSetupFrm(const SerialPortSource& source, QWidget* parent) : QDialog(parent) {
+    setObjectName("ComSetupFrm");
+    setWindowTitle("Setup");
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(ClientWidth, ClientHeight);
+
+    auto* groupBox = new QGroupBox(" Settings ", this);
+    groupBox->setObjectName("GroupBox1");
+    groupBox->setGeometry(8, 8, 217, 169);
+
+    for (std::size_t row = 0; row < Rows.size(); ++row) {
+        const Row& design = Rows[row];
+        auto* label = new QLabel(QString::fromUtf8(design.caption), groupBox);
+        label->setObjectName(design.label);
+        label->setTextFormat(Qt::PlainText);
+        label->move(LabelLeft, design.labelTop);
+        label->adjustSize();
+
+        auto* combo = new TComComboBox(groupBox);
+        combo->setObjectName(design.combo);
+        combo->move(ComboLeft, design.comboTop);
+        combo->resize(ComboWidth, combo->sizeHint().height());
+        combo->SetPortSource(source);
+        combo->SetComProperty(design.property);
+        combos_[row] = combo;
+    }
+
+    QPushButton* const ok = MakeButton(this, "Button1", "OK", 70);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    QPushButton* const cancel = MakeButton(this, "Button2", "Cancel", 150);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    for (std::size_t row = 1; row < combos_.size(); ++row) {
+        setTabOrder(combos_[row - 1], combos_[row]);
+    }
+    setTabOrder(combos_.back(), ok);
+    setTabOrder(ok, cancel);
+    // Not moved here: QDialog centres a dialog without a parent on the screen as it shows it.
+}

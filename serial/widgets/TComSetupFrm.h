@@ -1,0 +1,30 @@
+#pragma once
+
+#include "serial/SerialPortList.h"
+
+#include <QDialog>
+
+#include <array>
+
+class TComComboBox;
+
+// The port setup dialog: six combo boxes (port, bit rate, data bits, stop bits, parity, flow
+// control) and OK / Cancel. Building it reads the port list from `source`, which must outlive
+// the dialog; the combo boxes are bound to no port and write nothing until told to.
+class TComSetupFrm : public QDialog {
+    Q_OBJECT
+
+public:
+    static constexpr int ClientWidth = 231;
+    static constexpr int ClientHeight = 216;
+    static constexpr int ComboCount = 6;
+
+    explicit TComSetupFrm(const SerialPortSource& source = SystemSerialPorts(),
+                          QWidget* parent = nullptr);
+
+    // Combo1 … Combo6, in tab order.
+    const std::array<TComComboBox*, ComboCount>& Combos() const { return combos_; }
+
+private:
+    std::array<TComComboBox*, ComboCount> combos_{};
+};

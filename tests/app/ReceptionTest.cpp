@@ -1,0 +1,182 @@
+#include "app/HorizonGrid.h"
+#include "app/TFormSkyfence.h"
+#include "platform/MainThreadCalls.h"
+#include "platform/PseudoTerminal.h"
+#include "platform/TRegistry.h"
+#include "serial/TComPort.h"
+
+#include "TemporaryFolder.h"
+#include "WindowTestMain.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+#include <chrono>
+#include <filesystem>
+
+namespace {
+
+using testing::HasSubstr;
+
+class Reception : public testing::Test {
+protected:
+    void SetUp() override {
+        ShownMessages().clear();
+        std::filesystem::remove(TRegistry::DefaultFile());
+    }
+    void TearDown() override {
+        form_.reset();
+        std::filesystem::remove(TRegistry::DefaultFile());
+    }
+
+    // The settings as a user's earlier session left them.
+    void StoreSettings(const std::string& port) {
+        TRegistry registry;
+        registry.OpenKey("Software\\Brennick\\Skyfence\\ComPort", true);
+        registry.WriteString("Port", port);
+        registry.WriteString("BaudRate", "9600");
+    }
+    void MakeDataFile() { NewGrid().SaveToFile(folder.File("Skyfence.dat")); }
+
+    // Creates and shows the window, then lets its start timer fire.
+    TFormSkyfence& Start() {
+        form_ = std::make_unique<TFormSkyfence>(folder.Path());
+        form_->RunSetup = [this](TCustomComPort& port) {
+            ++setupRuns;
+            portOpenDuringSetup = port.Connected();
+        };
+        form_->show();
+        Pump([&] { return !Timer("TimerRun")->isActive(); });
+        return *form_;
+    }
+    // Runs the event loop and the port's deliveries until `done`, within a generous bound.
+    static bool Pump(const std::function<bool()>& done) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                return false;
+            }
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+            MainThreadCalls::Instance().WaitAndRun(std::chrono::milliseconds(2));
+        }
+        return true;
+    }
+    QTimer* Timer(const char* name) { return form_->findChild<QTimer*>(name); }
+    QPushButton* Button() { return form_->findChild<QPushButton*>("BitBtnStartStop"); }
+    QString Label(const char* name) { return form_->findChild<QLabel*>(name)->text(); }
+
+    TemporaryFolder folder;
+    std::unique_ptr<TFormSkyfence> form_;
+    int setupRuns = 0;
+    bool portOpenDuringSetup = false;
+};
+
+TEST_F(Reception, FirstStartStoresTheFallbacksRunsSetupAndStaysStopped) {
+    TFormSkyfence& form = Start();
+    EXPECT_EQ(setupRuns, 1);
+    EXPECT_EQ(form.ComPort().Port(), "");
+    EXPECT_EQ(form.ComPort().BaudRate(), TBaudRate::br9600);
+    EXPECT_EQ(form.ComPort().DataBits(), TDataBits::dbEight);
+    EXPECT_FALSE(form.ComPort().Connected());
+    EXPECT_EQ(Button()->text(), "Start");
+    EXPECT_FALSE(Button()->icon().isNull());
+    TRegistry registry;
+    ASSERT_TRUE(registry.OpenKey("Software\\Brennick\\Skyfence\\ComPort", false));
+    EXPECT_EQ(registry.ReadString("BaudRate"), "9600");
+    EXPECT_TRUE(registry.ValueExists("Port"));
+    EXPECT_TRUE(ShownMessages().empty());
+}
+
+TEST_F(Reception, LaterStartOpensThePortByItself) {
+    const PseudoTerminal terminal;
+    StoreSettings(terminal.Path());
+    MakeDataFile();
+    TFormSkyfence& form = Start();
+    EXPECT_EQ(setupRuns, 0);
+    EXPECT_TRUE(form.ComPort().Connected());
+    EXPECT_EQ(Button()->text(), "  Stop");
+    EXPECT_THAT(Button()->toolTip().toStdString(), HasSubstr(terminal.Path() + " at 9600 baud"));
+
+    terminal.Write("$GPGSV,3,1,11,01,40,083,46,02,17,308,41,12,07,344,39,14,22,228,45*74\r\n"
+                   "$GPRMC,093015.00,A,5557.1234,N,00311.5678,W,0.0,0.0,070107,,*00\r\n");
+    ASSERT_TRUE(Pump([&] { return Label("LabelNumSatellites") == "11 satellites in view"; }));
+    ASSERT_TRUE(Pump([&] { return Label("LabelPosition").startsWith("09:30:15 UTC"); }));
+    EXPECT_EQ(Label("LabelSat01"), "PRN:01   SNR:46 dB   AZ:83  EL:40");
+
+    Button()->click();
+    EXPECT_FALSE(form.ComPort().Connected());
+    EXPECT_EQ(Button()->text(), "  Start");
+}
+
+TEST_F(Reception, MissingPortIsReportedAndTheButtonStays) {
+    StoreSettings(folder.File("no-such-receiver"));
+    MakeDataFile();
+    TFormSkyfence& form = Start();
+    EXPECT_FALSE(form.ComPort().Connected());
+    EXPECT_EQ(Button()->text(), "Start");
+    ASSERT_EQ(ShownMessages().size(), 1u);
+    EXPECT_THAT(ShownMessages()[0], HasSubstr("Unable to open com port"));
+}
+
+TEST_F(Reception, SetupWhileRunningClosesStoresAndReopens) {
+    const PseudoTerminal terminal;
+    StoreSettings(terminal.Path());
+    MakeDataFile();
+    TFormSkyfence& form = Start();
+    ASSERT_TRUE(form.ComPort().Connected());
+    std::filesystem::remove(TRegistry::DefaultFile());
+    form.findChild<QAction*>("MenuFileSetup")->trigger();
+    EXPECT_EQ(setupRuns, 1);
+    EXPECT_FALSE(portOpenDuringSetup);
+    EXPECT_TRUE(form.ComPort().Connected());
+    EXPECT_EQ(Button()->text(), "  Stop");
+    EXPECT_TRUE(std::filesystem::exists(TRegistry::DefaultFile()));
+
+    Button()->click();
+    form.findChild<QAction*>("MenuFileSetup")->trigger();
+    EXPECT_FALSE(form.ComPort().Connected());
+}
+
+TEST_F(Reception, ExitWhileRunningClosesThePortBeforeTheFinalSave) {
+    const PseudoTerminal terminal;
+    StoreSettings(terminal.Path());
+    MakeDataFile();
+    TFormSkyfence& form = Start();
+    ASSERT_TRUE(form.ComPort().Connected());
+    bool savedBeforeClose = true;
+    form.ComPort().OnAfterClose = [&](TCustomComPort&) {
+        savedBeforeClose = ReadFileBytes(folder.File("Skyfence.dat")) != NewGrid().Text();
+    };
+    FoldReport(form.Grids().HorizonGrid, 5, 5, 40);
+    form.findChild<QAction*>("MenuFileExit")->trigger();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_FALSE(form.ComPort().Connected());
+    EXPECT_FALSE(savedBeforeClose);
+    EXPECT_EQ(ReadFileBytes(folder.File("Skyfence.dat")), form.Grids().HorizonGrid.Text());
+}
+
+TEST_F(Reception, ReceiverVanishingStopsReceptionWithOneMessage) {
+    auto terminal = std::make_unique<PseudoTerminal>();
+    const std::string path = terminal->Path();
+    StoreSettings(path);
+    MakeDataFile();
+    TFormSkyfence& form = Start();
+    ASSERT_TRUE(form.ComPort().Connected());
+    terminal->Write("$GPGSV,3,1,11,01,40,083,46,02,17,308,41,12,07,344,39,14,22,228,45*74\r\n");
+    ASSERT_TRUE(Pump([&] { return Label("LabelNumSatellites") == "11 satellites in view"; }));
+    terminal.reset();
+    ASSERT_TRUE(Pump([&] { return !form.ComPort().Connected(); }));
+    EXPECT_EQ(Button()->text(), "  Start");
+    ASSERT_EQ(ShownMessages().size(), 1u);
+    EXPECT_THAT(ShownMessages()[0], HasSubstr(path));
+    EXPECT_EQ(form.Grids().HorizonGrid.Get(83).find(",46"), 82u);
+    form.close();
+    EXPECT_EQ(ReadFileBytes(folder.File("Skyfence.dat")), form.Grids().HorizonGrid.Text());
+}
+
+} // namespace

@@ -1,0 +1,20 @@
+#include "app/TSkyfenceApplication.h"
+#include "platform/Mbcs.h"
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    TSkyfenceApplication application(argc, argv);
+    // The receiver going away at the end of a replay is reported; nothing else may be.
+    application.OnShowMessage = [](const std::string& message) {
+        if (message.find("stopped answering") == std::string::npos) {
+            ADD_FAILURE() << "message shown: " << message;
+        }
+    };
+    InitDegreeSign();
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

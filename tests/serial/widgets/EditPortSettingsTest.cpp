@@ -1,0 +1,155 @@
+#include "serial/widgets/EditPortSettings.h"
+#include "serial/widgets/TComComboBox.h"
+#include "serial/widgets/TComSetupFrm.h"
+
+#include "platform/FakeSerialDevice.h"
+#include "serial/EComPort.h"
+#include "serial/TCustomComPort.h"
+
+#include "FakeSerialPorts.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTimer>
+
+#include <array>
+#include <cerrno>
+
+namespace {
+
+using testing::ElementsAre;
+using testing::StartsWith;
+
+// A port on a scripted device, open without an event thread, and a dialog run that picks items
+// as the user would and then presses a button.
+class PortSetup : public testing::Test {
+protected:
+    PortSetup() { port.SetEvents({}); }
+
+    // One text per combo box, empty to leave that box alone.
+    using Picks = std::array<const char*, TComSetupFrm::ComboCount>;
+
+    SetupDialogRun PickAndPress(const Picks& picks, const char* button) {
+        return [this, picks, button](TComSetupFrm& dialog) {
+            for (std::size_t index = 0; index < picks.size(); ++index) {
+                TComComboBox& combo = *dialog.Combos()[index];
+                shown.push_back(combo.Text());
+                if (*picks[index] != '\0') {
+                    combo.SetText(picks[index]);
+                    Q_EMIT combo.activated(combo.currentIndex());
+                }
+            }
+            callsWhileShown = script->Calls().size();
+            dialog.findChild<QPushButton*>(button)->click();
+            return dialog.result();
+        };
+    }
+
+    FakeSerialPorts ports{{"COM2", "COM1"}};
+    std::shared_ptr<FakeSerialDevice::Script> script = std::make_shared<FakeSerialDevice::Script>();
+    TCustomComPort port{nullptr, std::make_unique<FakeSerialDevice>(script)};
+    std::vector<std::string> shown;
+    std::size_t callsWhileShown = 0;
+};
+
+TEST_F(PortSetup, OkAppliesTheChoicesInOneSettingsUpdate) {
+    port.SetBaudRate(TBaudRate::br4800);
+    port.SetStopBits(TStopBits::sbOne5StopBits);
+    port.Parity().SetBits(TParityBits::prOdd);
+    port.Open();
+    script->ClearCalls();
+    // Stop bits left alone: what was read is what goes back.
+    EditPortSettings(port, ports,
+                     PickAndPress({"com1", "19200", "7", "", "Even", "Software"}, "Button1"));
+    EXPECT_THAT(shown, ElementsAre("COM1", "4800", "8", "1.5", "Odd", "None"));
+    EXPECT_EQ(callsWhileShown, 0U);
+    EXPECT_EQ(port.Port(), "COM1");
+    EXPECT_EQ(port.BaudRate(), TBaudRate::br19200);
+    EXPECT_EQ(port.DataBits(), TDataBits::dbSeven);
+    EXPECT_EQ(port.StopBits(), TStopBits::sbOne5StopBits);
+    EXPECT_EQ(port.Parity().Bits(), TParityBits::prEven);
+    EXPECT_EQ(port.FlowControl().FlowControl(), TFlowControl::fcSoftware);
+    EXPECT_THAT(script->Calls(),
+                ElementsAre(StartsWith("SetupComm"), "SetCommState", "SetCommTimeouts"));
+    const DeviceControlBlock control = script->LastControlBlock();
+    EXPECT_EQ(control.BaudRate, 19200U);
+    EXPECT_EQ(control.ByteSize, 7);
+    port.Close();
+}
+
+TEST_F(PortSetup, CancelChangesNothing) {
+    port.Open();
+    script->ClearCalls();
+    EditPortSettings(port, ports,
+                     PickAndPress({"COM2", "110", "5", "1.5", "Space", "Hardware"}, "Button2"));
+    EXPECT_EQ(port.Port(), "COM1");
+    EXPECT_EQ(port.BaudRate(), TBaudRate::br9600);
+    EXPECT_EQ(port.DataBits(), TDataBits::dbEight);
+    EXPECT_EQ(port.StopBits(), TStopBits::sbOneStopBit);
+    EXPECT_EQ(port.Parity().Bits(), TParityBits::prNone);
+    EXPECT_EQ(port.FlowControl().FlowControl(), TFlowControl::fcNone);
+    EXPECT_TRUE(script->Calls().empty());
+    port.Close();
+}
+
+TEST_F(PortSetup, OkWithoutChoosingAnUnlistedPortEmptiesItsName) {
+    port.SetPort("/dev/ttyUSB7");
+    EditPortSettings(port, ports, PickAndPress({"", "", "", "", "", ""}, "Button1"));
+    EXPECT_EQ(shown.front(), "");
+    EXPECT_EQ(port.Port(), "");
+    EXPECT_EQ(port.BaudRate(), TBaudRate::br9600);
+}
+
+TEST_F(PortSetup, UnreadablePortListFailsBeforeAnythingIsShown) {
+    const FakeSerialPorts failing({}, ENOENT);
+    bool ran = false;
+    try {
+        EditPortSettings(port, failing, [&ran](TComSetupFrm&) {
+            ran = true;
+            return int{QDialog::Accepted};
+        });
+        FAIL() << "no error";
+    } catch (const EComPort& error) {
+        EXPECT_EQ(error.ErrorCode(), ComError::RegError);
+        EXPECT_EQ(error.SystemErrorCode(), ENOENT);
+    }
+    EXPECT_FALSE(ran);
+    EXPECT_EQ(port.Port(), "COM1");
+}
+
+TEST_F(PortSetup, SetterErrorPropagatesAndTheUpdateStillEnds) {
+    port.Open();
+    script->SetFailure("Open", EBUSY);
+    // The new name reopens the port, which fails.
+    EXPECT_THROW(
+        EditPortSettings(port, ports, PickAndPress({"COM2", "38400", "", "", "", ""}, "Button1")),
+        EComPort);
+    script->SetFailure("Open", 0);
+    script->ClearCalls();
+    // Only a port outside any settings update applies its settings as it opens.
+    port.Open();
+    EXPECT_EQ(script->CountCalls("SetCommState"), 1);
+    port.Close();
+}
+
+TEST_F(PortSetup, RunSetupDialogShowsTheDialogModally) {
+    bool sawModalDialog = false;
+    QTimer::singleShot(0, [&sawModalDialog] {
+        auto* dialog = qobject_cast<TComSetupFrm*>(QApplication::activeModalWidget());
+        sawModalDialog = dialog != nullptr && dialog->isModal() && dialog->isVisible();
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* setup = qobject_cast<TComSetupFrm*>(widget); setup && setup->isVisible()) {
+                setup->reject();
+            }
+        }
+    });
+    port.SetBaudRate(TBaudRate::br4800);
+    RunSetupDialog(port);
+    EXPECT_TRUE(sawModalDialog);
+    EXPECT_EQ(port.BaudRate(), TBaudRate::br4800);
+}
+
+} // namespace

@@ -1,0 +1,197 @@
+#include "TemporaryFolder.h"
+#include "TestNames.h"
+#include "app/HorizonGrid.h"
+#include "platform/CommaText.h"
+#include "platform/TStringList.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <algorithm>
+#include <fcntl.h>
+#include <filesystem>
+#include <set>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
+
+// The built tool, run as a user would run it.
+
+namespace {
+
+const std::string Log = std::string(SKYFENCE_NMEA_DIR) + "/mt3339.log";
+
+struct ToolRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+ToolRun RunTool(const std::vector<std::string>& arguments) {
+    const TemporaryFolder capture;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, capture.File("out").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, capture.File("err").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::vector<std::string> words{SKYFENCE_REPLAY_TOOL};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    const int spawned =
+        posix_spawn(&child, SKYFENCE_REPLAY_TOOL, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ToolRun run;
+    int status = 0;
+    if (spawned != 0 || ::waitpid(child, &status, 0) != child) {
+        ADD_FAILURE() << "cannot run " << SKYFENCE_REPLAY_TOOL;
+        return run;
+    }
+    // A crash is no exit code at all.
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = ReadFileBytes(capture.File("out"));
+    run.err = ReadFileBytes(capture.File("err"));
+    return run;
+}
+
+std::set<std::string> Files(const TemporaryFolder& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.Path())) {
+        names.insert(entry.path().lexically_relative(folder.Path()).string());
+    }
+    return names;
+}
+
+int Lines(const std::string& text) {
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+TEST(ReplayToolTest, WritesTheDataFileOfALog) {
+    const TemporaryFolder folder;
+    const ToolRun run = RunTool({Log, folder.File("out.dat")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(Files(folder), std::set<std::string>{"out.dat"});
+    const std::string data = ReadFileBytes(folder.File("out.dat"));
+    EXPECT_GE(data.size(), 67210u);
+    TStringList grid;
+    grid.SetText(data);
+    EXPECT_EQ(data, grid.Text()); // CR LF after every line
+    EXPECT_EQ(grid.Count(), static_cast<std::size_t>(GridAzimuths));
+    EXPECT_NE(grid, NewGrid());
+}
+
+TEST(ReplayToolTest, StartsFromTheGivenGrid) {
+    const TemporaryFolder folder;
+    TStringList start = NewGrid();
+    FoldReport(start, 300, 2, 99);
+    start.SaveToFile(folder.File("start.dat"));
+    ASSERT_EQ(RunTool({Log, folder.File("plain.dat")}).exitCode, 0);
+
+    const ToolRun run = RunTool({Log, folder.File("out.dat"), "--grid", folder.File("start.dat")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    TStringList grid;
+    grid.LoadFromFile(folder.File("out.dat"));
+    TStringList expected;
+    expected.LoadFromFile(folder.File("plain.dat"));
+    FoldReport(expected, 300, 2, 99);
+    EXPECT_EQ(grid, expected);
+    EXPECT_EQ(SplitCommaText(grid.Get(300)).at(1 + 2), "99");
+}
+
+struct PictureCase {
+    std::string name;
+    std::vector<std::string> options;
+};
+
+void PrintTo(const PictureCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class ReplayPictureTest : public testing::TestWithParam<PictureCase> {};
+
+TEST_P(ReplayPictureTest, WritesAPngOfThePlotSize) {
+    const TemporaryFolder folder;
+    std::vector<std::string> arguments{Log, folder.File("out.dat"), "--picture",
+                                       folder.File("sky.png")};
+    arguments.insert(arguments.end(), GetParam().options.begin(), GetParam().options.end());
+    const ToolRun run = RunTool(arguments);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Files(folder), (std::set<std::string>{"out.dat", "sky.png"}));
+    QImage picture;
+    ASSERT_TRUE(picture.load(QString::fromStdString(folder.File("sky.png")), "PNG"));
+    EXPECT_EQ(picture.size(), QSize(540, 273));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Styles, ReplayPictureTest,
+    testing::Values(PictureCase{"rectangular", {}}, PictureCase{"polar", {"--polar"}},
+                    PictureCase{"filled_average", {"--filled", "--average", "5", "--block", "1"}}),
+    CaseName());
+
+struct FailureCase {
+    std::string name;
+    // "%" stands for the test's folder.
+    std::vector<std::string> arguments;
+    std::string named; // the file the message must name
+    int exitCode;
+};
+
+void PrintTo(const FailureCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+const FailureCase FailureCases[] = {
+    {"missing_input", {"%missing.log", "%out.dat"}, "%missing.log", 1},
+    {"input_is_folder", {"%", "%out.dat"}, "%", 1},
+    {"output_folder_missing", {"LOG", "%no/out.dat"}, "%no/out.dat", 1},
+    {"picture_folder_missing", {"LOG", "%out.dat", "--picture", "%no/p.png"}, "%no/p.png", 1},
+    {"missing_start", {"LOG", "%out.dat", "--grid", "%start.dat"}, "%start.dat", 1},
+    {"no_output", {"LOG"}, "", 2},
+    {"block_0", {"LOG", "%out.dat", "--block", "0"}, "", 2},
+    {"average_3", {"LOG", "%out.dat", "--picture", "%p.png", "--average", "3"}, "", 2},
+};
+
+std::string Expand(const std::string& text, const TemporaryFolder& folder) {
+    if (text == "LOG") {
+        return Log;
+    }
+    return text.starts_with('%') ? folder.Path() + text.substr(1) : text;
+}
+
+class ReplayFailureTest : public testing::TestWithParam<FailureCase> {};
+
+TEST_P(ReplayFailureTest, SaysWhyOnOneLineAndWritesNothing) {
+    const TemporaryFolder folder;
+    std::vector<std::string> arguments;
+    for (const std::string& argument : GetParam().arguments) {
+        arguments.push_back(Expand(argument, folder));
+    }
+    const ToolRun run = RunTool(arguments);
+    EXPECT_EQ(run.exitCode, GetParam().exitCode) << run.err;
+    EXPECT_EQ(Files(folder), std::set<std::string>{});
+    EXPECT_EQ(run.out, "");
+    EXPECT_TRUE(run.err.starts_with("skyfence-replay: ")) << run.err;
+    if (GetParam().exitCode == 1) {
+        EXPECT_EQ(Lines(run.err), 1) << run.err;
+        EXPECT_NE(run.err.find("\"" + Expand(GetParam().named, folder) + "\": "), std::string::npos)
+            << run.err;
+    } else {
+        EXPECT_EQ(Lines(run.err), 2) << run.err;
+        EXPECT_NE(run.err.find("\nusage: skyfence-replay INPUT OUTPUT.dat"), std::string::npos)
+            << run.err;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Replay, ReplayFailureTest, testing::ValuesIn(FailureCases), CaseName());
+
+} // namespace

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "app/PlotSettings.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+inline constexpr const char* ReplayUsage =
+    "usage: skyfence-replay INPUT OUTPUT.dat [--grid START.dat] [--block N] "
+    "[--picture FILE.png [--polar] [--filled] [--average 1|2|5|10]]";
+
+// What one run of the replay tool does.
+struct ReplayOptions {
+    static constexpr std::size_t DefaultBlockSize = 64;
+    // A block this large already holds hours of reception; more would only cost memory.
+    static constexpr std::size_t MaxBlockSize = 64 * 1024 * 1024;
+
+    std::string Input;
+    std::string Output;
+    std::optional<std::string> StartGrid;
+    std::optional<std::string> Picture;
+    std::size_t BlockSize = DefaultBlockSize;
+    PlotSettings Plot;
+    bool Help = false;
+};
+
+// Reads the arguments after the program name. Raises EReplayUsage for a command line that
+// cannot be run; with --help, nothing else is looked at past it.
+ReplayOptions ParseReplayArguments(const std::vector<std::string>& arguments);
