@@ -47,6 +47,10 @@ constexpr auto HousekeepingInterval = 120000ms;
 constexpr int SatelliteRows = 12;
 constexpr int SatelliteRowPitch = 24;
 constexpr int DefaultProgressBarHeight = 16;
+// Room for the longest text a label that changes can show, so it is never measured again.
+constexpr int ChangingTextWidth = 340;
+constexpr int ReadoutWidth = 150;
+constexpr int StatusTextWidth = 300; // up to the read-out at x = 312
 
 constexpr std::array<int, 4> AverageWidths = {1, 2, 5, 10};
 constexpr std::array<const char*, 5> CompassNames = {"LabelNorth", "LabelEast", "LabelSouth",
@@ -153,8 +157,12 @@ void TFormSkyfence::CreateComponents() {
     setCentralWidget(client);
 
     labelPosition_ = MakeLabel(client, "LabelPosition", "Latest position sentence ...", 8, 336);
-    MakeLabel(client, "LabelNumSatellites", "Number of satellites in view ...", 8, 356);
+    labelPosition_->resize(StatusTextWidth, labelPosition_->height());
+    QLabel* count =
+        MakeLabel(client, "LabelNumSatellites", "Number of satellites in view ...", 8, 356);
+    count->resize(StatusTextWidth, count->height());
     labelMouseAzEl_ = MakeLabel(client, "LabelMouseAzEl", MouseReadoutIdleCaption, 312, 328);
+    labelMouseAzEl_->resize(ReadoutWidth, labelMouseAzEl_->height());
 
     pageControlMain_ = new QTabWidget(client);
     pageControlMain_->setObjectName("PageControlMain");
@@ -163,7 +171,8 @@ void TFormSkyfence::CreateComponents() {
     tabSheetSatellites_ = new QWidget;
     tabSheetSatellites_->setObjectName("TabSheetSatellites");
     pageControlMain_->addTab(tabSheetSatellites_, "Satellites");
-    MakeLabel(tabSheetSatellites_, "LabelSat01", " ", 208, 10);
+    QLabel* firstRow = MakeLabel(tabSheetSatellites_, "LabelSat01", " ", 208, 10);
+    firstRow->resize(ChangingTextWidth, firstRow->height());
     MakeLabel(tabSheetSatellites_, "LabelNum01", "01", 16, 10);
     auto* firstBar = MakeProgressBar(tabSheetSatellites_, "ProgressBarSat01", 32, 8, 169, 17);
     firstBar->setRange(29, 55);
@@ -296,6 +305,7 @@ void TFormSkyfence::FormCreate() {
         // Settings that cannot be restored leave the design's in force.
     }
     ConstructSatelliteRows();
+    IndexSatelliteTable();
     averageWidth_ = 1;
     for (std::size_t i = 0; i < AverageWidths.size(); ++i) {
         menuPopupAverage_[i]->setText(QString::number(AverageWidths[i]) + ToQString(DegreeSign));
@@ -330,7 +340,8 @@ void TFormSkyfence::ConstructSatelliteRows() {
         satTop += SatelliteRowPitch;
         numTop += SatelliteRowPitch;
         const std::string number = Format("%.2d", row);
-        MakeLabel(tabSheetSatellites_, ("LabelSat" + number).c_str(), " ", firstSat->x(), satTop);
+        MakeLabel(tabSheetSatellites_, ("LabelSat" + number).c_str(), " ", firstSat->x(), satTop)
+            ->resize(ChangingTextWidth, firstSat->height());
         MakeLabel(tabSheetSatellites_, ("LabelNum" + number).c_str(),
                   QString::fromStdString(number), firstNum->x(), numTop);
         auto* bar =
@@ -503,20 +514,40 @@ void TFormSkyfence::ComDataPacketGPGSVPacket(const std::string& str) {
 }
 
 void TFormSkyfence::ComDataPacketGPRMCPacket(const std::string& str) {
-    labelPosition_->setText(ToQString(DecodePositionSentence(str)));
-    labelPosition_->adjustSize();
+    SetText(*labelPosition_, DecodePositionSentence(str));
 }
 
 void TFormSkyfence::SetLabelCaption(const std::string& name, const std::string& caption) {
-    if (auto* label = Component<QLabel>(name.c_str())) {
-        label->setText(ToQString(caption));
-        label->adjustSize();
+    if (const auto found = tableLabels_.find(name); found != tableLabels_.end()) {
+        SetText(*found->second, caption);
     }
 }
 
 void TFormSkyfence::SetProgressPosition(const std::string& name, int position) {
-    if (auto* bar = Component<TProgressBar>(name.c_str())) {
-        bar->SetPosition(position);
+    if (const auto found = tableBars_.find(name); found != tableBars_.end()) {
+        found->second->SetPosition(position);
+    }
+}
+
+// Sentences arrive many times a second while most texts stay the same: an unchanged text costs
+// nothing, and the labels are wide enough from the start, so no text is measured again.
+void TFormSkyfence::SetText(QLabel& label, const std::string& text) {
+    const QString shown = ToQString(text);
+    if (label.text() != shown) {
+        label.setText(shown);
+    }
+}
+
+// The table's controls by name, found once rather than for every sentence.
+void TFormSkyfence::IndexSatelliteTable() {
+    for (QLabel* label : findChildren<QLabel*>()) {
+        const std::string name = label->objectName().toStdString();
+        if (name == "LabelNumSatellites" || name.starts_with("LabelSat")) {
+            tableLabels_[name] = label;
+        }
+    }
+    for (TProgressBar* bar : findChildren<TProgressBar*>()) {
+        tableBars_[bar->objectName().toStdString()] = bar;
     }
 }
 
@@ -559,14 +590,12 @@ void TFormSkyfence::ImageAzElMouseMove(int x, int y) {
     const std::optional<std::string> caption = MouseReadoutCaption(
         menuPopupPolar_->isChecked(), liveBitmap_->Width(), liveBitmap_->Height(), x, y);
     if (caption) {
-        labelMouseAzEl_->setText(ToQString(*caption));
-        labelMouseAzEl_->adjustSize();
+        SetText(*labelMouseAzEl_, *caption);
     }
 }
 
 void TFormSkyfence::ImageAzElMouseLeave() {
     labelMouseAzEl_->setText(MouseReadoutIdleCaption);
-    labelMouseAzEl_->adjustSize();
 }
 
 bool TFormSkyfence::eventFilter(QObject* watched, QEvent* event) {

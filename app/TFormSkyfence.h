@@ -13,6 +13,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 class QAction;
 class QActionGroup;
@@ -23,6 +24,7 @@ class QPushButton;
 class QTabWidget;
 class QTimer;
 class TComDataPacket;
+class TProgressBar;
 class TComPort;
 class TCustomComPort;
 class TExtBitmap;
@@ -77,6 +79,8 @@ private:
     void FormShow();
     void FormClose();
     void ConstructSatelliteRows();
+    void IndexSatelliteTable();
+    static void SetText(QLabel& label, const std::string& text);
     void SetUpPlotBitmap(TwexImage& image, TExtBitmap*& bitmap);
 
     void TimerRefreshTimer();
@@ -143,4 +147,6 @@ private:
     QAction* menuPopupFilled_ = nullptr;
     QAction* menuPopupPolar_ = nullptr;
     std::array<QLabel*, 10> compassLabels_{};
+    std::unordered_map<std::string, QLabel*> tableLabels_;
+    std::unordered_map<std::string, TProgressBar*> tableBars_;
 };
