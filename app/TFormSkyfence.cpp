@@ -21,6 +21,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -105,6 +106,7 @@ TFormSkyfence::TFormSkyfence(const std::string& dataFolder) : dataFolder_(dataFo
     ConnectHandlers();
     ChooseDataFile = [this] { return ShowOpenDialog(); };
     RunSetup = [](TCustomComPort& port) { RunSetupDialog(port); };
+    RunModal = [](QDialog& dialog) { dialog.exec(); };
     FormCreate();
 }
 
@@ -271,6 +273,8 @@ void TFormSkyfence::ConnectHandlers() {
             App::Guarded([this] { MenuFileExitClick(); }));
     connect(Component<QAction>("MenuFileSetup"), &QAction::triggered, this,
             App::Guarded([this] { MenuFileSetupClick(); }));
+    connect(Component<QAction>("MenuHelpAbout"), &QAction::triggered, this,
+            App::Guarded([this] { MenuHelpAboutClick(); }));
     connect(bitBtnStartStop_, &QPushButton::clicked, this,
             App::Guarded([this] { BitBtnStartStopClick(); }));
     for (QAction* item : menuPopupAverage_) {
@@ -507,6 +511,12 @@ std::optional<std::string> TFormSkyfence::ShowOpenDialog() {
 
 void TFormSkyfence::MenuFileExitClick() {
     close();
+}
+
+void TFormSkyfence::MenuHelpAboutClick() {
+    if (aboutBox_ && RunModal) {
+        RunModal(*aboutBox_);
+    }
 }
 
 void TFormSkyfence::ComDataPacketGPGSVPacket(const std::string& str) {

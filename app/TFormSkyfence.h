@@ -16,6 +16,7 @@
 #include <unordered_map>
 
 class QAction;
+class QDialog;
 class QActionGroup;
 class QFileDialog;
 class QLabel;
@@ -56,6 +57,11 @@ public:
     std::function<std::optional<std::string>()> ChooseDataFile;
     // Lets the user edit the port settings; the setup dialog unless replaced (tests do).
     std::function<void(TCustomComPort& port)> RunSetup;
+    // Shows a dialog modally; QDialog::exec unless replaced (tests do).
+    std::function<void(QDialog& dialog)> RunModal;
+
+    // The box "About..." shows; made by the program after the window, not owned here.
+    void SetAboutBox(QDialog* aboutBox) { aboutBox_ = aboutBox; }
 
     TComPort& ComPort() { return *comPort_; }
 
@@ -97,6 +103,7 @@ private:
     void ReceiverLost();
     void MenuFileLoadExistingResultsClick();
     void MenuFileExitClick();
+    void MenuHelpAboutClick();
 
     void MenuPopupAverageClick(QAction* sender);
     void MenuPopupFilledClick();
@@ -125,6 +132,7 @@ private:
     std::string dataFolder_;
     int averageWidth_ = 1;
     bool shown_ = false;
+    QDialog* aboutBox_ = nullptr;
     TExtBitmap* liveBitmap_ = nullptr;   // owned by the picture of ImageAzElDisplay
     TExtBitmap* loadedBitmap_ = nullptr; // owned by the picture of ImageAzElFromFile
 
