@@ -40,12 +40,21 @@ SatelliteReport ReadReport(const std::vector<std::string>& fields, std::size_t f
 }
 
 // Row numbers come from the sentence, so they are computed wide enough never to overflow.
+// "%.2d" of a row: every sentence names eight controls, so the usual rows skip printf.
+std::string RowName(const char* prefix, std::int64_t row) {
+    if (row >= 0 && row <= 99) {
+        return prefix +
+               std::string{static_cast<char>('0' + row / 10), static_cast<char>('0' + row % 10)};
+    }
+    return prefix + Format("%.2lld", static_cast<long long>(row));
+}
+
 std::string LabelName(std::int64_t row) {
-    return Format("LabelSat%.2lld", static_cast<long long>(row));
+    return RowName("LabelSat", row);
 }
 
 std::string BarName(std::int64_t row) {
-    return Format("ProgressBarSat%.2lld", static_cast<long long>(row));
+    return RowName("ProgressBarSat", row);
 }
 
 void ClearRow(SatelliteTable& table, std::int64_t row) {
