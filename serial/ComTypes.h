@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <initializer_list>
 
@@ -111,6 +112,12 @@ using TModemLines = TSet<TModemLine>;
 using TStoredGroups = TSet<TStoredGroup>;
 
 inline constexpr TComEvents AllComEvents = TComEvents::FromBits(0x3FF);
+
+// The order in which the events of one device report are delivered: errors before data.
+inline constexpr std::array<TComEvent, 10> EventDeliveryOrder = {
+    TComEvent::evError, TComEvent::evRxChar,  TComEvent::evTxEmpty, TComEvent::evBreak,
+    TComEvent::evRing,  TComEvent::evCTS,     TComEvent::evDSR,     TComEvent::evRxFlag,
+    TComEvent::evRLSD,  TComEvent::evRx80Full};
 
 // Bits per second of a bit rate; brCustom has none of its own (0).
 std::int32_t BaudRateValue(TBaudRate rate);

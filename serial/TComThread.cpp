@@ -8,16 +8,6 @@
 #include <array>
 #include <thread>
 
-namespace {
-
-// The order in which a report's events are delivered.
-constexpr std::array<TComEvent, 10> DeliveryOrder = {
-    TComEvent::evError, TComEvent::evRxChar,  TComEvent::evTxEmpty, TComEvent::evBreak,
-    TComEvent::evRing,  TComEvent::evCTS,     TComEvent::evDSR,     TComEvent::evRxFlag,
-    TComEvent::evRLSD,  TComEvent::evRx80Full};
-
-} // namespace
-
 TComThread::TComThread(TCustomComPort& port) : port_(port) {
     port_.Device().ResetStop();
     port_.Device().SetCommMask(EventsToMask(port_.Events()));
@@ -50,7 +40,7 @@ void TComThread::DispatchEntry() {
         Synchronize([this] { DirectDispatch(); });
         break;
     case TSyncMethod::smWindowSync:
-        for (const TComEvent event : DeliveryOrder) {
+        for (const TComEvent event : EventDeliveryOrder) {
             if (events_.Contains(event)) {
                 port_.messageReceiver_->Send(EventsToMask({event}));
             }

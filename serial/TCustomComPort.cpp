@@ -13,11 +13,6 @@
 
 namespace {
 
-constexpr std::array<TComEvent, 10> DeliveryOrder = {
-    TComEvent::evError, TComEvent::evRxChar,  TComEvent::evTxEmpty, TComEvent::evBreak,
-    TComEvent::evRing,  TComEvent::evCTS,     TComEvent::evDSR,     TComEvent::evRxFlag,
-    TComEvent::evRLSD,  TComEvent::evRx80Full};
-
 constexpr std::array<std::uint8_t, 4> ByteSizes = {5, 6, 7, 8};
 
 } // namespace
@@ -450,7 +445,7 @@ void TCustomComPort::CallLinks(Slot TComLink::*slot, Arguments&&... arguments) {
 // ---- Event delivery ----------------------------------------------------------------------
 
 void TCustomComPort::DispatchEvents(TComEvents events) {
-    for (const TComEvent event : DeliveryOrder) {
+    for (const TComEvent event : EventDeliveryOrder) {
         if (events.Contains(event)) {
             DeliverEvent(event);
         }

@@ -3,6 +3,8 @@
 #include "platform/MainThreadCalls.h"
 #include "platform/TThread.h"
 
+#include "MainThreadPump.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -25,17 +27,6 @@ protected:
 private:
     std::function<void()> body_;
 };
-
-bool PumpUntil(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        MainThreadCalls::Instance().WaitAndRun(5ms);
-    }
-    return true;
-}
 
 TEST(MainThreadCalls, SynchronizedCallRunsOnTheMainThreadWhileTheCallerWaits) {
     std::atomic<bool> ranOnMain{false};

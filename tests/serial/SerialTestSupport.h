@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MainThreadPump.h"
 #include "platform/FakeSerialDevice.h"
 #include "serial/TCustomComPort.h"
 
@@ -7,10 +8,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-// Runs the calls other threads hand to the main thread until `done` holds; false if it never
-// does within a generous bound (a hung test must end).
-bool PumpUntil(const std::function<bool()>& done);
 
 // A port on a scripted device, and a log of what its handlers and links saw.
 struct PortOnFake {
