@@ -40,13 +40,10 @@ SatelliteReport ReadReport(const std::vector<std::string>& fields, std::size_t f
 }
 
 // Row numbers come from the sentence, so they are computed wide enough never to overflow.
-// "%.2d" of a row: every sentence names eight controls, so the usual rows skip printf.
 std::string RowName(const char* prefix, std::int64_t row) {
-    if (row >= 0 && row <= 99) {
-        return prefix +
-               std::string{static_cast<char>('0' + row / 10), static_cast<char>('0' + row % 10)};
-    }
-    return prefix + Format("%.2lld", static_cast<long long>(row));
+    std::string name = prefix;
+    AppendInteger(name, row, 2);
+    return name;
 }
 
 std::string LabelName(std::int64_t row) {
@@ -55,6 +52,20 @@ std::string LabelName(std::int64_t row) {
 
 std::string BarName(std::int64_t row) {
     return RowName("ProgressBarSat", row);
+}
+
+// "PRN:%.2d   SNR:%d dB   AZ:%d  EL:%d", made for every satellite of every sentence.
+std::string Caption(const SatelliteReport& report) {
+    std::string caption = "PRN:";
+    caption.reserve(48);
+    AppendInteger(caption, report.PRN, 2);
+    caption += "   SNR:";
+    AppendInteger(caption, report.SNR);
+    caption += " dB   AZ:";
+    AppendInteger(caption, report.Azimuth);
+    caption += "  EL:";
+    AppendInteger(caption, report.Elevation);
+    return caption;
 }
 
 void ClearRow(SatelliteTable& table, std::int64_t row) {
@@ -87,9 +98,7 @@ void HandleSatellitesInView(std::string_view body, SatelliteTable& table, TStrin
                 ClearRow(table, row);
                 continue;
             }
-            table.SetLabelCaption(LabelName(row),
-                                  Format("PRN:%.2d   SNR:%d dB   AZ:%d  EL:%d", report.PRN,
-                                         report.SNR, report.Azimuth, report.Elevation));
+            table.SetLabelCaption(LabelName(row), Caption(report));
             table.SetProgressPosition(BarName(row), report.SNR);
             FoldReport(grid, report.Azimuth, report.Elevation, report.SNR);
         }

@@ -44,6 +44,9 @@ using namespace std::chrono_literals;
 
 constexpr auto RunDelay = 10ms;
 constexpr auto RefreshInterval = 5000ms;
+// How long the satellite table and the position line may lag behind the receiver: short for a
+// reader, long for a receiver that sends thousands of sentences a second.
+constexpr auto ControlUpdateDelay = 100ms;
 constexpr auto HousekeepingInterval = 120000ms;
 constexpr int SatelliteRows = 12;
 constexpr int SatelliteRowPitch = 24;
@@ -199,6 +202,8 @@ void TFormSkyfence::CreateComponents() {
     timerRun_ = MakeTimer(this, "TimerRun", RunDelay, false);
     timerRefresh_ = MakeTimer(this, "TimerRefresh", RefreshInterval, true);
     timerHousekeeping_ = MakeTimer(this, "TimerHousekeeping", HousekeepingInterval, true);
+    timerControlUpdates_ = MakeTimer(this, "TimerControlUpdates", ControlUpdateDelay, false);
+    timerControlUpdates_->setSingleShot(true);
 
     openDialogLoadData_ = new QFileDialog(this, "Load existing data file");
     openDialogLoadData_->setObjectName("OpenDialogLoadData");
@@ -267,6 +272,8 @@ void TFormSkyfence::ConnectHandlers() {
     connect(timerHousekeeping_, &QTimer::timeout, this,
             App::Guarded([this] { TimerHousekeepingTimer(); }));
     connect(timerRun_, &QTimer::timeout, this, App::Guarded([this] { TimerRunTimer(); }));
+    connect(timerControlUpdates_, &QTimer::timeout, this,
+            App::Guarded([this] { controlUpdates_.Apply(); }));
     connect(Component<QAction>("MenuFileLoadExistingResults"), &QAction::triggered, this,
             App::Guarded([this] { MenuFileLoadExistingResultsClick(); }));
     connect(Component<QAction>("MenuFileExit"), &QAction::triggered, this,
@@ -524,23 +531,29 @@ void TFormSkyfence::ComDataPacketGPGSVPacket(const std::string& str) {
 }
 
 void TFormSkyfence::ComDataPacketGPRMCPacket(const std::string& str) {
-    SetText(*labelPosition_, DecodePositionSentence(str));
+    ScheduleControlUpdates(controlUpdates_.SetText(*labelPosition_, DecodePositionSentence(str)));
 }
 
 void TFormSkyfence::SetLabelCaption(const std::string& name, const std::string& caption) {
     if (const auto found = tableLabels_.find(name); found != tableLabels_.end()) {
-        SetText(*found->second, caption);
+        ScheduleControlUpdates(controlUpdates_.SetText(*found->second, caption));
     }
 }
 
 void TFormSkyfence::SetProgressPosition(const std::string& name, int position) {
     if (const auto found = tableBars_.find(name); found != tableBars_.end()) {
-        found->second->SetPosition(position);
+        ScheduleControlUpdates(controlUpdates_.SetPosition(*found->second, position));
     }
 }
 
-// Sentences arrive many times a second while most texts stay the same: an unchanged text costs
-// nothing, and the labels are wide enough from the start, so no text is measured again.
+void TFormSkyfence::ScheduleControlUpdates(bool first) {
+    if (first) {
+        timerControlUpdates_->start();
+    }
+}
+
+// An unchanged text costs nothing, and the labels are wide enough from the start, so no text is
+// measured again.
 void TFormSkyfence::SetText(QLabel& label, const std::string& text) {
     const QString shown = ToQString(text);
     if (label.text() != shown) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ControlUpdates.h"
 #include "HorizonGrids.h"
 #include "PlotSettings.h"
 #include "SatelliteTable.h"
@@ -87,6 +88,7 @@ private:
     void ConstructSatelliteRows();
     void IndexSatelliteTable();
     static void SetText(QLabel& label, const std::string& text);
+    void ScheduleControlUpdates(bool first);
     void SetUpPlotBitmap(TwexImage& image, TExtBitmap*& bitmap);
 
     void TimerRefreshTimer();
@@ -148,6 +150,7 @@ private:
     QTimer* timerRun_ = nullptr;
     QTimer* timerRefresh_ = nullptr;
     QTimer* timerHousekeeping_ = nullptr;
+    QTimer* timerControlUpdates_ = nullptr;
     QFileDialog* openDialogLoadData_ = nullptr;
     QMenu* popupMenuDisplay_ = nullptr;
     QActionGroup* averageGroup_ = nullptr;
@@ -157,4 +160,5 @@ private:
     std::array<QLabel*, 10> compassLabels_{};
     std::unordered_map<std::string, QLabel*> tableLabels_;
     std::unordered_map<std::string, TProgressBar*> tableBars_;
+    ControlUpdates controlUpdates_;
 };

@@ -30,6 +30,22 @@ std::string Format(const char* pattern, ...) {
     return result;
 }
 
+void AppendInteger(std::string& text, long long value, int minDigits) {
+    std::array<char, 24> digits{};
+    const auto [end, error] = std::to_chars(digits.data(), digits.data() + digits.size(), value);
+    (void)error; // 24 characters hold every long long
+    const char* first = digits.data();
+    if (*first == '-') {
+        text += '-';
+        ++first;
+    }
+    const auto count = static_cast<int>(end - first);
+    if (count < minDigits) {
+        text.append(static_cast<std::size_t>(minDigits - count), '0');
+    }
+    text.append(first, static_cast<std::size_t>(end - first));
+}
+
 std::string FormatFixed(double value, int decimals) {
     // Large enough for the longest double in fixed notation (309 digits) and the decimals.
     std::array<char, 400> buffer{};

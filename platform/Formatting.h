@@ -6,5 +6,9 @@
 // through FormatFixed, which does not depend on the user's locale.
 std::string Format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
 
+// Appends `value` as "%.Nd" would, N being `minDigits`: the sign, then at least `minDigits`
+// digits with leading zeros. For texts made many times a second, where printf's parsing shows.
+void AppendInteger(std::string& text, long long value, int minDigits = 1);
+
 // A number with `decimals` digits after a "." ("%.2f", "%.0f"), whatever the user's locale.
 std::string FormatFixed(double value, int decimals);

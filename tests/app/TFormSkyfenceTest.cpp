@@ -182,18 +182,39 @@ TEST_F(Window, SatelliteRowsLieTwentyFourPixelsApart) {
 TEST_F(Window, SentencesReachTheTableThePositionLineAndTheGrid) {
     TFormSkyfence& form = Form();
     form.ComDataPacketGPGSVPacket("3,1,11,01,40,083,46,02,17,308,41,12,07,344,39,14,22,228,45");
+    Fire("TimerControlUpdates");
     EXPECT_EQ(Text("LabelNumSatellites"), "11 satellites in view");
     EXPECT_EQ(Text("LabelSat01"), "PRN:01   SNR:46 dB   AZ:83  EL:40");
     EXPECT_EQ(Find<TProgressBar>("ProgressBarSat01")->Position(), 46);
     EXPECT_EQ(Find<TProgressBar>("ProgressBarSat01")->value(), 46);
     form.ComDataPacketGPGSVPacket("3,2,11,04,10,020,60,05,25,100,0");
+    Fire("TimerControlUpdates");
     EXPECT_EQ(Find<TProgressBar>("ProgressBarSat05")->value(), 55); // full
     EXPECT_EQ(Find<TProgressBar>("ProgressBarSat06")->Position(), 0);
     EXPECT_LT(Find<TProgressBar>("ProgressBarSat06")->value(), 29); // empty
     EXPECT_EQ(form.Grids().HorizonGrid.Get(83).substr(0, 90).find("46"), 83u);
 
     form.ComDataPacketGPRMCPacket("$GPRMC,093015.00,A,5557.1234,N,00311.5678,W,0.0,0.0,070107,,*");
+    Fire("TimerControlUpdates");
     EXPECT_EQ(Text("LabelPosition"), "09:30:15 UTC  55\u00b0 57.12'N  3\u00b0 11.57'W  ");
+}
+
+// A fast receiver's sentences reach the controls together, each control showing only the latest.
+TEST_F(Window, SentencesReachTheControlsTogetherWithTheLatestText) {
+    TFormSkyfence& form = Form();
+    QTimer* const timer = Find<QTimer>("TimerControlUpdates");
+    const int designPosition = Find<TProgressBar>("ProgressBarSat01")->Position();
+    form.ComDataPacketGPGSVPacket("3,1,11,01,40,083,46,02,17,308,41,12,07,344,39,14,22,228,45");
+    form.ComDataPacketGPGSVPacket("3,1,12,03,41,090,47,02,17,308,41,12,07,344,39,14,22,228,45");
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(Text("LabelNumSatellites"), "Number of satellites in view ...");
+    EXPECT_EQ(Find<TProgressBar>("ProgressBarSat01")->Position(), designPosition);
+
+    Fire("TimerControlUpdates");
+    EXPECT_EQ(Text("LabelNumSatellites"), "12 satellites in view");
+    EXPECT_EQ(Text("LabelSat01"), "PRN:03   SNR:47 dB   AZ:90  EL:41");
+    EXPECT_EQ(Find<TProgressBar>("ProgressBarSat01")->Position(), 47);
+    EXPECT_EQ(Text("LabelSat02"), "PRN:02   SNR:41 dB   AZ:308  EL:17");
 }
 
 TEST_F(Window, FirstStartShowsTheBlackPlotAndWritesNoFileUntilASave) {

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdint>
+
 namespace {
 
 TEST(Format, TwoDigitsAtLeast) {
@@ -16,6 +19,19 @@ TEST(Format, TwoDigitsAtLeast) {
 TEST(Format, LongResult) {
     const std::string longText(1000, 'x');
     EXPECT_EQ(Format("<%s>", longText.c_str()), "<" + longText + ">");
+}
+
+// The fast path must give what printf gives, also at the ends of the range.
+TEST(AppendInteger, WritesWhatPrintfWrites) {
+    const long long values[] = {0,  1,   -1,   7,         -7,        42,        -42,
+                                99, 100, -100, INT32_MAX, INT32_MIN, LLONG_MAX, LLONG_MIN};
+    for (const long long value : values) {
+        for (const int digits : {1, 2, 3}) {
+            std::string text = "x";
+            AppendInteger(text, value, digits);
+            EXPECT_EQ(text, "x" + Format("%.*lld", digits, value)) << value << " " << digits;
+        }
+    }
 }
 
 TEST(FormatFixed, RoundsToTheDecimalsAsked) {
