@@ -1,6 +1,7 @@
 #include "HorizonGrids.h"
 
 #include "HorizonGrid.h"
+#include "platform/AtomicFileWriter.h"
 #include "platform/Exception.h"
 #include "platform/SystemError.h"
 
@@ -11,6 +12,9 @@
 #include <unistd.h>
 
 namespace {
+
+// A save takes milliseconds: a temporary file this old is from a save that was cut short.
+constexpr std::chrono::seconds LeftoverAge = std::chrono::minutes(10);
 
 std::string KeptName(const std::string& dataFileName, int number) {
     std::string stem = dataFileName;
@@ -31,6 +35,7 @@ void HorizonGrids::SetUp(const std::string& folder) {
     DataFileName = folder + DataFileLeafName;
     dataFileUnread_ = false;
     keptFileName_.clear();
+    AtomicFileWriter::RemoveLeftovers(DataFileName, LeftoverAge);
 
     struct stat status {};
     if (::stat(DataFileName.c_str(), &status) != 0 && errno == ENOENT) {

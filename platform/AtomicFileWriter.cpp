@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <filesystem>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,12 +20,16 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+constexpr char SuffixLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+constexpr std::size_t SuffixLength = 8;
+constexpr std::string_view TemporaryMark = ".tmp-";
+
 std::string RandomSuffix() {
-    static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    const auto& letters = SuffixLetters;
     std::random_device device;
     std::uniform_int_distribution<std::size_t> pick(0, sizeof(letters) - 2);
     std::string suffix;
-    for (int i = 0; i < 8; ++i) {
+    for (std::size_t i = 0; i < SuffixLength; ++i) {
         suffix.push_back(letters[pick(device)]);
     }
     return suffix;
@@ -38,12 +43,44 @@ void SyncFolder(const std::string& folder) {
     }
 }
 
+bool IsTemporaryNameOf(std::string_view name, std::string_view leaf) {
+    if (name.size() != leaf.size() + TemporaryMark.size() + SuffixLength ||
+        !name.starts_with(leaf) ||
+        name.substr(leaf.size(), TemporaryMark.size()) != TemporaryMark) {
+        return false;
+    }
+    return name.substr(name.size() - SuffixLength).find_first_not_of(SuffixLetters) ==
+           std::string_view::npos;
+}
+
 } // namespace
+
+void AtomicFileWriter::RemoveLeftovers(const std::string& path, std::chrono::seconds minimumAge) {
+    namespace fs = std::filesystem;
+    const fs::path target(path);
+    const std::string leaf = target.filename().string();
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    std::error_code error;
+    fs::directory_iterator entries(folder, error);
+    const auto now = fs::file_time_type::clock::now();
+    for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
+        const fs::directory_entry& entry = *entries;
+        std::error_code ignored;
+        if (!IsTemporaryNameOf(entry.path().filename().string(), leaf) ||
+            !entry.is_regular_file(ignored)) {
+            continue;
+        }
+        const auto changed = entry.last_write_time(ignored);
+        if (!ignored && now - changed >= minimumAge) {
+            fs::remove(entry.path(), ignored);
+        }
+    }
+}
 
 AtomicFileWriter::AtomicFileWriter(std::string path) : path_(std::move(path)) {
     constexpr int attempts = 100;
     for (int i = 0; i < attempts && !file_.IsOpen(); ++i) {
-        temporaryPath_ = path_ + ".tmp-" + RandomSuffix();
+        temporaryPath_ = path_ + std::string(TemporaryMark) + RandomSuffix();
         file_.Reset(::open(temporaryPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
         if (!file_.IsOpen() && errno != EEXIST) {
             const int error = errno;

@@ -2,6 +2,7 @@
 
 #include "FileDescriptor.h"
 
+#include <chrono>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,11 @@ public:
 
     // The whole replacement in one call.
     static void WriteFile(const std::string& path, std::string_view content);
+
+    // A writer killed before Commit leaves its temporary file behind. This removes those of
+    // `path` not changed for `minimumAge`, so that a writer still at work keeps its own. Nothing
+    // is raised: what cannot be removed stays for the next time.
+    static void RemoveLeftovers(const std::string& path, std::chrono::seconds minimumAge);
 
 private:
     [[noreturn]] void Fail(int errorNumber);

@@ -7,6 +7,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <random>
@@ -114,6 +115,41 @@ TEST(AtomicFileWriter, KilledWhileSavingLeavesACompleteFile) {
         const std::string content = ReadFileBytes(path);
         ASSERT_TRUE(content == first || content == second) << "round " << round;
     }
+    // What the killed writers left is cleared once nothing writes any more.
+    AtomicFileWriter::RemoveLeftovers(path, std::chrono::seconds(0));
+    EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::string>{"grid.dat"});
+}
+
+// Only temporary files of this target that have lain untouched long enough are removed.
+TEST(AtomicFileWriter, RemovesOnlyOldLeftoversOfItsOwnFile) {
+    TemporaryFolder folder;
+    const std::string path = folder.File("grid.dat");
+    WriteFileBytes(path, "data");
+    const auto age = [&](const std::string& name, std::chrono::minutes minutes) {
+        const std::string file = folder.File(name);
+        WriteFileBytes(file, "partial");
+        std::filesystem::last_write_time(file,
+                                         std::filesystem::file_time_type::clock::now() - minutes);
+    };
+    age("grid.dat.tmp-abc12345", std::chrono::minutes(11)); // killed long ago
+    age("grid.dat.tmp-zz99zz99", std::chrono::minutes(60)); // killed long ago
+    age("grid.dat.tmp-abc67890", std::chrono::minutes(1));  // perhaps still being written
+    age("grid.dat.tmp-abc1234", std::chrono::minutes(60));  // not a name a writer makes
+    age("grid.dat.tmp-ABC12345", std::chrono::minutes(60));
+    age("grid.dat.tmp-abc123456", std::chrono::minutes(60));
+    age("other.dat.tmp-abc12345", std::chrono::minutes(60)); // another file's
+    age("xgrid.dat.tmp-abc12345", std::chrono::minutes(60));
+    std::filesystem::create_directory(folder.File("grid.dat.tmp-dir12345"));
+
+    AtomicFileWriter::RemoveLeftovers(path, std::chrono::minutes(10));
+    EXPECT_EQ(FolderEntries(folder.Path()),
+              (std::vector<std::string>{"grid.dat", "grid.dat.tmp-ABC12345", "grid.dat.tmp-abc1234",
+                                        "grid.dat.tmp-abc123456", "grid.dat.tmp-abc67890",
+                                        "grid.dat.tmp-dir12345", "other.dat.tmp-abc12345",
+                                        "xgrid.dat.tmp-abc12345"}));
+    EXPECT_EQ(ReadFileBytes(path), "data");
+
+    AtomicFileWriter::RemoveLeftovers(folder.File("missing/grid.dat"), std::chrono::minutes(0));
 }
 
 } // namespace
