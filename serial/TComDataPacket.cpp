@@ -156,6 +156,9 @@ bool TComDataPacket::ProcessPass() {
         return false;
     }
     inPacket_ = false;
+    // Only a stop handler ends a packet in an empty buffer; one that always does so would end
+    // another there on every further pass, for ever.
+    const bool cutNothing = buffer_.empty();
     std::string packet = buffer_.substr(0, length);
     buffer_.erase(0, length);
     Rescan();
@@ -163,7 +166,7 @@ bool TComDataPacket::ProcessPass() {
         StripFraming(packet);
     }
     FirePacket(packet);
-    return !inPacket_;
+    return !inPacket_ && !cutNothing;
 }
 
 void TComDataPacket::LookForStart() {

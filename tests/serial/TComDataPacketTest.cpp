@@ -427,6 +427,17 @@ TEST(TComDataPacket, CustomStopAloneMakesPacketsWait) {
     EXPECT_EQ(packet.Buffer(), "c");
 }
 
+// A handler that ends a packet whatever the buffer holds gets one empty packet per block once
+// the buffer is used up, not an endless run of them.
+TEST(TComDataPacket, CustomStopOnEmptyBufferEndsOnce) {
+    TComDataPacket packet;
+    Recorder recorder(packet);
+    packet.OnCustomStop = [](TComDataPacket&, const std::string&, std::int32_t& pos) { pos = 2; };
+    packet.AppendData("abc");
+    EXPECT_EQ(recorder.packets, (Texts{"ab", "c", ""}));
+    EXPECT_EQ(packet.Buffer(), "");
+}
+
 // Settings.
 
 struct SettingCase {
