@@ -53,6 +53,9 @@ void TSkyfenceApplication::ShowMessage(const std::string& message) {
         std::fprintf(stderr, "%s\n", message.c_str());
         return;
     }
+    // Also where a session log keeps it: a box can go unseen, on a desktop without a display.
+    std::fprintf(stderr, "%s: %s\n", Title, message.c_str());
+    std::fflush(stderr);
     QMessageBox::critical(QApplication::activeWindow(), QString::fromUtf8(Title),
                           ToQString(message));
 }

@@ -7,9 +7,15 @@
 #include "platform/Mbcs.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <QWidget>
 
+#include <csignal>
+
 int main(int argc, char** argv) {
+    // A save past the file size limit then fails and is reported, as on a full disk, instead of
+    // ending the program with the map unsaved.
+    std::signal(SIGXFSZ, SIG_IGN);
     TSkyfenceApplication application(argc, argv);
     InitDegreeSign();
     RegisterExtBitmap();
@@ -24,7 +30,16 @@ int main(int argc, char** argv) {
             for (int open = 0; open < 8 && QApplication::activeModalWidget() != nullptr; ++open) {
                 QApplication::activeModalWidget()->close();
             }
-            form.close();
+            // Closed from the loop, not from inside the signal's delivery: a failed save shows its
+            // message there, and the next signal must still be heard while it is open.
+            QTimer::singleShot(0, &form, [&form] {
+                form.close();
+                // A message raised on the way out (settings a setup left by the signal could not
+                // store) must not keep the program alive once its window has closed.
+                if (!form.isVisible()) {
+                    QCoreApplication::quit();
+                }
+            });
         });
         form.show();
         result = application.exec();
