@@ -46,6 +46,11 @@ int WaitForChild(pid_t child) {
     return status;
 }
 
+bool DropPrivileges() {
+    return ::geteuid() != 0 || (::setgroups(0, nullptr) == 0 && ::setgid(UnprivilegedUser) == 0 &&
+                                ::setuid(UnprivilegedUser) == 0);
+}
+
 std::string RunUnprivileged(const std::function<void()>& work) {
     int channel[2];
     if (::pipe(channel) != 0) {
@@ -57,8 +62,7 @@ std::string RunUnprivileged(const std::function<void()>& work) {
     }
     if (child == 0) {
         ::close(channel[0]);
-        if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(UnprivilegedUser) != 0 ||
-                                 ::setuid(UnprivilegedUser) != 0)) {
+        if (!DropPrivileges()) {
             Report(channel[1], "cannot drop privileges");
             ::_exit(2);
         }

@@ -17,3 +17,7 @@ int WaitForChild(pid_t child);
 
 // The user an unprivileged child runs as when the tests run as root.
 inline constexpr unsigned UnprivilegedUser = 65534;
+
+// In a child process: when the tests run as root, becomes UnprivilegedUser with no supplementary
+// groups, so that file permissions apply. False if that fails. Safe to call between fork and exec.
+bool DropPrivileges();

@@ -1,5 +1,6 @@
 #include "TemporaryFolder.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -42,4 +43,13 @@ void WriteFileBytes(const std::string& path, const std::string& content) {
     if (!out) {
         throw std::runtime_error("cannot write " + path);
     }
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // A fresh folder for one test, removed with everything in it when the test ends.
 class TemporaryFolder {
@@ -20,3 +21,6 @@ private:
 
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& content);
+
+// The names in `folder`, sorted.
+std::vector<std::string> FolderEntries(const std::string& folder);

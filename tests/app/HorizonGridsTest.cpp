@@ -8,7 +8,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+#include <ostream>
+#include <random>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,6 +22,17 @@ using testing::HasSubstr;
 
 bool Exists(const std::string& path) {
     return std::filesystem::exists(path);
+}
+
+// Every cell raised to `snr`: the data file as large as a grid of such values makes it.
+TStringList FullGrid(int snr) {
+    TStringList grid = NewGrid();
+    for (int a = 0; a < GridAzimuths; ++a) {
+        for (int e = 0; e < GridElevations; ++e) {
+            FoldReport(grid, a, e, snr);
+        }
+    }
+    return grid;
 }
 
 class HorizonGridsTest : public testing::Test {
@@ -136,6 +151,84 @@ TEST_F(HorizonGridsTest, SaveIntoReadOnlyFolderFailsAndKeepsTheOldFile) {
     ::chmod(folder.Path().c_str(), 0700);
     grids.SaveHorizonGrid();
     EXPECT_EQ(ReadFileBytes(DataFile()), grids.HorizonGrid.Text());
+}
+
+struct FullDiskCase {
+    const char* name;
+    // How much of a new file of `size` bytes fits before the disk is full.
+    rlim_t (*fits)(std::size_t size);
+};
+
+void PrintTo(const FullDiskCase& space, std::ostream* out) {
+    *out << space.name;
+}
+
+class FullDiskTest : public HorizonGridsTest, public testing::WithParamInterface<FullDiskCase> {};
+
+TEST_P(FullDiskTest, SaveFailsNamingTheFileKeepsTheOldAndTheNextSucceeds) {
+    grids.SetUp(folder.Path());
+    grids.HorizonGrid = FullGrid(9);
+    grids.SaveHorizonGrid();
+    const std::string saved = ReadFileBytes(DataFile());
+    grids.HorizonGrid = FullGrid(47);
+    const std::string wanted = grids.HorizonGrid.Text();
+    ::chmod(folder.Path().c_str(), 0777);
+    // A file size limit stands in for a full disk: writes fail part way, as they would.
+    const rlim_t limit = GetParam().fits(wanted.size());
+    const std::string message = RunUnprivileged([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit fileSize{limit, limit};
+        ::setrlimit(RLIMIT_FSIZE, &fileSize);
+        grids.SaveHorizonGrid();
+    });
+    EXPECT_THAT(message, HasSubstr(DataFile()));
+    EXPECT_THAT(message, HasSubstr("File too large"));
+    EXPECT_EQ(ReadFileBytes(DataFile()), saved);
+    EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::string>{"Skyfence.dat"});
+
+    grids.SaveHorizonGrid();
+    HorizonGrids restarted;
+    restarted.SetUp(folder.Path());
+    EXPECT_EQ(restarted.HorizonGrid.Text(), wanted);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Space, FullDiskTest,
+    testing::Values(
+        FullDiskCase{"NoneLeft", [](std::size_t) -> rlim_t { return 0; }},
+        FullDiskCase{"HalfTheGrid", [](std::size_t size) -> rlim_t { return size / 2; }},
+        FullDiskCase{"AllButTheLastByte", [](std::size_t size) -> rlim_t { return size - 1; }}),
+    [](const testing::TestParamInfo<FullDiskCase>& space) { return space.param.name; });
+
+// However a save is cut short, a restart reads one whole grid: the one saved before or after.
+TEST_F(HorizonGridsTest, KilledAtRandomMomentsOfSavingLeavesAWholeGrid) {
+    // Different sizes, so that a file cut at the length of the other would show.
+    const TStringList first = FullGrid(7);
+    const TStringList second = FullGrid(48);
+    grids.SetUp(folder.Path());
+    grids.HorizonGrid = first;
+    grids.SaveHorizonGrid();
+    std::mt19937 random(20240607);
+    std::uniform_int_distribution<int> delay(0, 30000);
+    for (int round = 0; round < 40; ++round) {
+        const pid_t child = StartChild([&] {
+            for (int i = 0;; ++i) {
+                grids.HorizonGrid = i % 2 == 0 ? second : first;
+                grids.SaveHorizonGrid();
+            }
+        });
+        ::usleep(static_cast<useconds_t>(delay(random)));
+        ::kill(child, SIGKILL);
+        WaitForChild(child);
+
+        HorizonGrids restarted;
+        restarted.SetUp(folder.Path());
+        ASSERT_TRUE(restarted.HorizonGrid == first || restarted.HorizonGrid == second)
+            << "round " << round << ": " << restarted.HorizonGrid.Count() << " lines";
+        // Read in full, so there is nothing to keep aside.
+        restarted.SaveHorizonGrid();
+        ASSERT_TRUE(restarted.KeptFileName().empty()) << "round " << round;
+    }
 }
 
 TEST_F(HorizonGridsTest, LoadReplacesTheLoadedGridOnly) {

@@ -18,6 +18,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <ostream>
+#include <sys/stat.h>
 
 namespace {
 
@@ -178,5 +180,54 @@ TEST_F(Reception, ReceiverVanishingStopsReceptionWithOneMessage) {
     form.close();
     EXPECT_EQ(ReadFileBytes(folder.File("Skyfence.dat")), form.Grids().HorizonGrid.Text());
 }
+
+struct StoreFault {
+    const char* name;
+    std::string content;
+    mode_t mode;
+};
+
+void PrintTo(const StoreFault& fault, std::ostream* out) {
+    *out << fault.name;
+}
+
+class DamagedStore : public Reception, public testing::WithParamInterface<StoreFault> {};
+
+// Settings that cannot be read leave the design's in force, silently as at any start; the setup
+// cannot store over them, says so, and the file stays for the user to mend.
+TEST_P(DamagedStore, WindowRunsWithTheDesignSettingsAndKeepsTheFile) {
+    const std::string file = TRegistry::DefaultFile();
+    std::filesystem::create_directories(std::filesystem::path(file).parent_path());
+    WriteFileBytes(file, GetParam().content);
+    ::chmod(file.c_str(), GetParam().mode);
+
+    TFormSkyfence& form = Start();
+    EXPECT_EQ(setupRuns, 1);
+    EXPECT_EQ(form.ComPort().Port(), "COM1");
+    EXPECT_EQ(form.ComPort().BaudRate(), TBaudRate::br9600);
+    EXPECT_EQ(form.ComPort().DataBits(), TDataBits::dbEight);
+    EXPECT_EQ(form.ComPort().StopBits(), TStopBits::sbOneStopBit);
+    EXPECT_FALSE(form.ComPort().Connected());
+    ASSERT_EQ(ShownMessages().size(), 1u);
+    EXPECT_THAT(ShownMessages()[0], HasSubstr("Failed to store settings"));
+
+    struct stat status {};
+    ASSERT_EQ(::stat(file.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, GetParam().mode);
+    ::chmod(file.c_str(), 0600);
+    EXPECT_EQ(ReadFileBytes(file), GetParam().content);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Registry, DamagedStore,
+    testing::Values(
+        StoreFault{"Garbled", "REGEDIT4\r\n\r\n\x01\x02 not a line of a registry", 0644},
+        // As a registry editor exports it.
+        StoreFault{"Utf16", std::string("\xFF\xFER\0E\0G\0", 8), 0644},
+        StoreFault{"Unreadable",
+                   "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Brennick\\Skyfence\\ComPort]"
+                   "\r\n\"Port\"=\"COM3\"\r\n",
+                   0}),
+    [](const testing::TestParamInfo<StoreFault>& fault) { return fault.param.name; });
 
 } // namespace

@@ -1,6 +1,8 @@
 // The real programs together: the simulated receiver on a pseudo-terminal, the window (in this
 // process, so that its labels can be read) and the program itself, and the replay tool.
 #include "ChildProgram.h"
+#include "Installation.h"
+#include "Simulator.h"
 
 #include "app/HorizonGrid.h"
 #include "app/TFormSkyfence.h"
@@ -42,41 +44,6 @@ int Cell(const TStringList& grid, int azimuth, int elevation) {
     return std::stoi(SplitCommaText(grid.Get(static_cast<std::size_t>(azimuth)))
                          .at(static_cast<std::size_t>(elevation) + 1));
 }
-
-// A folder holding a copy of the program, its data file and its own settings.
-class Installation {
-public:
-    explicit Installation(const std::string& port) {
-        std::filesystem::copy_file(SKYFENCE_PROGRAM, Program());
-        std::filesystem::create_directories(folder.File("config/skyfence"));
-        WriteFileBytes(folder.File("config/skyfence/registry.reg"),
-                       "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Brennick\\Skyfence\\ComPort]"
-                       "\r\n\"Port\"=\"" +
-                           port + "\"\r\n\"BaudRate\"=\"9600\"\r\n");
-        // With a data file present, reception starts by itself.
-        NewGrid().SaveToFile(DataFile());
-    }
-    std::string Program() const { return folder.File("skyfence"); }
-    std::string DataFile() const { return folder.File("Skyfence.dat"); }
-    std::string Config() const { return folder.File("config"); }
-    std::string Folder() const { return folder.Path(); }
-
-private:
-    TemporaryFolder folder;
-};
-
-struct Simulator {
-    Simulator(const std::string& link, const std::vector<std::string>& options)
-        : program(SKYFENCE_SIM, [&] {
-              std::vector<std::string> arguments{"--link", link};
-              arguments.insert(arguments.end(), options.begin(), options.end());
-              return arguments;
-          }()) {
-        device = program.ReadLine(10s).value_or("");
-    }
-    ChildProgram program;
-    std::string device;
-};
 
 TEST(EndToEnd, SimulatedSkyFillsTheWindowAndTheBuildingStaysDark) {
     TemporaryFolder folder;

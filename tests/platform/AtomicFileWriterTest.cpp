@@ -19,15 +19,6 @@ namespace {
 
 using testing::HasSubstr;
 
-std::vector<std::string> FolderEntries(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST(AtomicFileWriter, CreatesAndReplacesLeavingNoTemporaryFile) {
     TemporaryFolder folder;
     const std::string path = folder.File("grid.dat");

@@ -11,9 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <termios.h>
 #include <unistd.h>
 
@@ -28,34 +26,6 @@ public:
         return settings;
     }
 };
-
-std::string LogWithoutComments(const std::string& name) {
-    std::ifstream in(std::string(SKYFENCE_NMEA_DIR) + "/" + name, std::ios::binary);
-    std::string text;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.starts_with("#")) {
-            text += line + "\n";
-        }
-    }
-    return text;
-}
-
-// The sentences from `start` to the first "*" after it, cut by hand.
-std::vector<std::string> Cut(const std::string& text, const std::string& start,
-                             bool includeStrings) {
-    std::vector<std::string> packets;
-    for (std::size_t at = text.find(start); at != std::string::npos;
-         at = text.find(start, at + 1)) {
-        const std::size_t star = text.find('*', at + start.size());
-        if (star == std::string::npos) {
-            break;
-        }
-        packets.push_back(includeStrings
-                              ? text.substr(at, star + 1 - at)
-                              : text.substr(at + start.size(), star - at - start.size()));
-    }
-    return packets;
-}
 
 TEST(PortOnPty, SettingsReachTheTerminal) {
     Terminal terminal;

@@ -3,6 +3,7 @@
 #include "platform/MainThreadCalls.h"
 
 #include <chrono>
+#include <fstream>
 
 PortOnFake::PortOnFake() : script(std::make_shared<FakeSerialDevice::Script>()) {
     port = std::make_unique<TCustomComPort>(nullptr, std::make_unique<FakeSerialDevice>(script));
@@ -71,4 +72,31 @@ std::vector<std::string> PortOnFake::Log() const {
 void PortOnFake::ClearLog() {
     log.clear();
     script->ClearCalls();
+}
+
+std::string LogWithoutComments(const std::string& name) {
+    std::ifstream in(std::string(SKYFENCE_NMEA_DIR) + "/" + name, std::ios::binary);
+    std::string text;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.starts_with("#")) {
+            text += line + "\n";
+        }
+    }
+    return text;
+}
+
+std::vector<std::string> Cut(const std::string& text, const std::string& start,
+                             bool includeStrings) {
+    std::vector<std::string> packets;
+    for (std::size_t at = text.find(start); at != std::string::npos;
+         at = text.find(start, at + 1)) {
+        const std::size_t star = text.find('*', at + start.size());
+        if (star == std::string::npos) {
+            break;
+        }
+        packets.push_back(includeStrings
+                              ? text.substr(at, star + 1 - at)
+                              : text.substr(at + start.size(), star - at - start.size()));
+    }
+    return packets;
 }

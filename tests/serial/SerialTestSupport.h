@@ -28,3 +28,11 @@ struct PortOnFake {
     std::vector<std::unique_ptr<TComLink>> links;
     std::vector<std::string> log;
 };
+
+// A receiver log from the shared captures without its "#" comment lines.
+std::string LogWithoutComments(const std::string& name);
+
+// The sentences from `start` to the first "*" after it, cut by hand; without `includeStrings`
+// the start and the "*" are left out.
+std::vector<std::string> Cut(const std::string& text, const std::string& start,
+                             bool includeStrings);

@@ -1,0 +1,16 @@
+#include "Installation.h"
+
+#include "app/HorizonGrid.h"
+
+#include <filesystem>
+
+Installation::Installation(const std::string& port) {
+    std::filesystem::copy_file(SKYFENCE_PROGRAM, Program());
+    std::filesystem::create_directories(folder_.File("config/skyfence"));
+    WriteFileBytes(SettingsFile(),
+                   "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Brennick\\Skyfence\\ComPort]"
+                   "\r\n\"Port\"=\"" +
+                       port + "\"\r\n\"BaudRate\"=\"9600\"\r\n");
+    // With a data file present, reception starts by itself.
+    NewGrid().SaveToFile(DataFile());
+}

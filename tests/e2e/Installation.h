@@ -1,0 +1,21 @@
+#pragma once
+
+#include "TemporaryFolder.h"
+
+#include <string>
+
+// A folder holding a copy of the program, its data file and its own settings, which name the
+// receiver at `port`.
+class Installation {
+public:
+    explicit Installation(const std::string& port);
+
+    std::string Program() const { return folder_.File("skyfence"); }
+    std::string DataFile() const { return folder_.File("Skyfence.dat"); }
+    std::string Config() const { return folder_.File("config"); }
+    std::string SettingsFile() const { return folder_.File("config/skyfence/registry.reg"); }
+    std::string Folder() const { return folder_.Path(); }
+
+private:
+    TemporaryFolder folder_;
+};

@@ -1,0 +1,214 @@
+// The program itself where the system lets it down: a folder it may not write to, a file size
+// limit standing in for a full disk, settings it cannot read. It must go on, say why, and lose
+// neither the map nor the user's files.
+#include "ChildProgram.h"
+#include "Installation.h"
+#include "Simulator.h"
+
+#include "app/HorizonGrid.h"
+#include "platform/CommaText.h"
+
+#include "TemporaryFolder.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <ostream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+using testing::HasSubstr;
+
+// Long enough for the program to start and show its first dialog, even when sanitised.
+constexpr auto StartingTime = 3s;
+constexpr auto Patience = 20s;
+
+// Waits until the program has the receiver's terminal open, and lets it receive for a while.
+bool Receives(const ChildProgram& program, const std::string& device) {
+    const auto deadline = std::chrono::steady_clock::now() + Patience;
+    while (!program.HasOpen(device)) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+    std::this_thread::sleep_for(1s);
+    return true;
+}
+
+bool EndedWell(const std::optional<int>& status) {
+    return status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0;
+}
+
+// The data file holds 360 lines of an azimuth and 91 cells, and something was received.
+void ExpectReceivedMap(const std::string& path) {
+    TStringList grid;
+    grid.LoadFromFile(path);
+    ASSERT_EQ(grid.Count(), 360u);
+    for (std::size_t a = 0; a < grid.Count(); ++a) {
+        ASSERT_EQ(SplitCommaText(grid.Get(a)).size(), 92u) << a;
+    }
+    EXPECT_NE(grid, NewGrid()) << "nothing was received";
+}
+
+const std::vector<std::string> InstalledFiles = {"Skyfence.dat", "config", "skyfence"};
+
+// The program's own settings, no display, and its messages readable.
+ChildProgramOptions ProgramOptions(const Installation& installation) {
+    ChildProgramOptions options;
+    options.environment = {{"XDG_CONFIG_HOME", installation.Config()},
+                           {"QT_QPA_PLATFORM", "offscreen"}};
+    options.readErrors = true;
+    return options;
+}
+
+// A receiver and an installation naming it; the receiver reachable by an unprivileged program.
+class ProgramFaults : public testing::Test {
+protected:
+    ProgramFaults() {
+        ::chmod(folder.Path().c_str(), 0755);
+        ::chmod(simulator.device.c_str(), 0666);
+    }
+
+    ChildProgramOptions Options() const { return ProgramOptions(installation); }
+
+    TemporaryFolder folder;
+    Simulator simulator{folder.File("receiver"), {"--speed", "3600"}};
+    Installation installation{folder.File("receiver")};
+};
+
+TEST_F(ProgramFaults, ReadOnlyFolderIsReportedAndTheMapSavedOnceItIsWritable) {
+    ASSERT_THAT(simulator.device, testing::StartsWith("/dev/pts/"));
+    const std::string before = ReadFileBytes(installation.DataFile());
+    ::chmod(installation.Folder().c_str(), 0555);
+    ChildProgramOptions options = Options();
+    options.unprivileged = true;
+    ChildProgram program(installation.Program(), {}, options);
+    ASSERT_TRUE(Receives(program, simulator.device));
+
+    // The save at the end fails: the window stays, with the reason.
+    program.Signal(SIGTERM);
+    const std::optional<std::string> message =
+        program.WaitForLine(installation.DataFile(), Patience);
+    ASSERT_TRUE(message) << "no message names the data file";
+    EXPECT_THAT(*message, HasSubstr("Permission denied"));
+    EXPECT_FALSE(program.Wait(0ms)) << "the program ended";
+    EXPECT_EQ(ReadFileBytes(installation.DataFile()), before);
+    EXPECT_EQ(FolderEntries(installation.Folder()), InstalledFiles);
+
+    ::chmod(installation.Folder().c_str(), 0777);
+    program.Signal(SIGTERM);
+    ASSERT_TRUE(EndedWell(program.Wait(Patience)));
+    ExpectReceivedMap(installation.DataFile());
+    EXPECT_EQ(FolderEntries(installation.Folder()), InstalledFiles);
+}
+
+// A process that writes past its file size limit is killed by SIGXFSZ unless it ignores it;
+// the program must fail the save instead, as on a full disk, and keep its map.
+TEST_F(ProgramFaults, FileSizeLimitFailsTheSaveAndTheNextSucceedsOnceLifted) {
+    ASSERT_THAT(simulator.device, testing::StartsWith("/dev/pts/"));
+    const std::string before = ReadFileBytes(installation.DataFile());
+    ChildProgramOptions options = Options();
+    options.fileSizeLimit = before.size() / 2;
+    ChildProgram program(installation.Program(), {}, options);
+    ASSERT_TRUE(Receives(program, simulator.device));
+
+    program.Signal(SIGTERM);
+    const std::optional<std::string> message =
+        program.WaitForLine(installation.DataFile(), Patience);
+    if (const std::optional<int> ended = program.Wait(message ? 0ms : Patience)) {
+        FAIL() << "the program ended" << (WIFSIGNALED(*ended) ? " by a signal" : "");
+    }
+    ASSERT_TRUE(message) << "no message names the data file";
+    EXPECT_THAT(*message, HasSubstr("File too large"));
+    EXPECT_EQ(ReadFileBytes(installation.DataFile()), before);
+    EXPECT_EQ(FolderEntries(installation.Folder()), InstalledFiles);
+
+    program.SetFileSizeLimit(RLIM_INFINITY);
+    program.Signal(SIGTERM);
+    ASSERT_TRUE(EndedWell(program.Wait(Patience)));
+    ExpectReceivedMap(installation.DataFile());
+    EXPECT_EQ(FolderEntries(installation.Folder()), InstalledFiles);
+}
+
+// The receiver killed outright while the program receives: one message, and the program goes on
+// with its map until it is ended.
+TEST_F(ProgramFaults, ReceiverKilledWhileReceivingIsReportedOnce) {
+    ASSERT_THAT(simulator.device, testing::StartsWith("/dev/pts/"));
+    ChildProgram program(installation.Program(), {}, Options());
+    ASSERT_TRUE(Receives(program, simulator.device));
+    simulator.program.Signal(SIGKILL);
+    ASSERT_TRUE(simulator.program.Wait(Patience));
+    ASSERT_TRUE(program.WaitForLine("stopped answering", Patience));
+    program.Signal(SIGTERM);
+    int repeated = 0;
+    while (const std::optional<std::string> line = program.ReadLine(Patience)) {
+        repeated += line->find("stopped answering") != std::string::npos ? 1 : 0;
+    }
+    EXPECT_EQ(repeated, 0);
+    ASSERT_TRUE(EndedWell(program.Wait(Patience)));
+    ExpectReceivedMap(installation.DataFile());
+}
+
+struct SettingsFault {
+    const char* name;
+    std::string content;
+    mode_t mode;
+};
+
+void PrintTo(const SettingsFault& fault, std::ostream* out) {
+    *out << fault.name;
+}
+
+class DamagedSettings : public testing::TestWithParam<SettingsFault> {};
+
+// A first start (no data file yet) reaches the setup and stores the settings on its way out;
+// a store that cannot be read must stay as it is, and the signal must still end the program.
+TEST_P(DamagedSettings, ProgramStartsEndsAndLeavesTheFileAsItWas) {
+    TemporaryFolder folder;
+    Installation installation(folder.File("no-receiver"));
+    std::filesystem::remove(installation.DataFile());
+    const std::string settings = installation.SettingsFile();
+    WriteFileBytes(settings, GetParam().content);
+    ::chmod(settings.c_str(), GetParam().mode);
+    // Only the damage may keep the program from writing either file.
+    ::chmod(folder.Path().c_str(), 0755);
+    ::chmod(installation.Folder().c_str(), 0777);
+    ::chmod(std::filesystem::path(settings).parent_path().c_str(), 0777);
+
+    ChildProgramOptions options = ProgramOptions(installation);
+    options.unprivileged = true;
+    ChildProgram program(installation.Program(), {}, options);
+    std::this_thread::sleep_for(StartingTime);
+    program.Signal(SIGTERM);
+    EXPECT_TRUE(program.WaitForLine("Failed to store settings", Patience));
+    ASSERT_TRUE(EndedWell(program.Wait(Patience))) << "the program did not end by itself";
+
+    EXPECT_EQ(ReadFileBytes(settings), GetParam().content);
+    struct stat status {};
+    ASSERT_EQ(::stat(settings.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, GetParam().mode);
+    EXPECT_EQ(FolderEntries(std::filesystem::path(settings).parent_path()),
+              std::vector<std::string>{"registry.reg"});
+    EXPECT_EQ(ReadFileBytes(installation.DataFile()), NewGrid().Text());
+}
+
+const std::string UsableSettings = "REGEDIT4\r\n\r\n"
+                                   "[HKEY_CURRENT_USER\\Software\\Brennick\\Skyfence\\ComPort]\r\n"
+                                   "\"Port\"=\"/dev/ttyUSB7\"\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Store, DamagedSettings,
+    testing::Values(SettingsFault{"Garbled", "REGEDIT4\r\n\r\n\x01\x02 not a line of a registry",
+                                  0644},
+                    SettingsFault{"CutInAKeyLine", UsableSettings.substr(0, 40), 0644},
+                    SettingsFault{"Unreadable", UsableSettings, 0}),
+    [](const testing::TestParamInfo<SettingsFault>& fault) { return fault.param.name; });
+
+} // namespace
