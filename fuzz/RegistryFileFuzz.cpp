@@ -1,8 +1,8 @@
-#include "EnvironmentVariable.h"
 #include "FuzzCheck.h"
 #include "FuzzEntries.h"
 #include "StoredPort.h"
 #include "platform/TRegistry.h"
+#include "tests/EnvironmentVariable.h"
 #include "tests/TemporaryFolder.h"
 
 #include <filesystem>

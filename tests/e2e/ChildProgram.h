@@ -40,6 +40,7 @@ public:
     // Whether the program holds `path` open (a device, a file), as the system lists its files.
     bool HasOpen(const std::string& path) const;
     void Signal(int signal) const;
+    pid_t Pid() const { return pid_; }
     // Changes the largest file the running program may write.
     void SetFileSizeLimit(rlim_t limit) const;
     // The exit status as waitpid gives it, or nothing when it has not ended within `timeout`.

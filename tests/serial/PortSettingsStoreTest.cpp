@@ -4,6 +4,7 @@
 #include "serial/ComTexts.h"
 #include "serial/EComPort.h"
 
+#include "EnvironmentVariable.h"
 #include "TemporaryFolder.h"
 #include "TestNames.h"
 
@@ -12,7 +13,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
 
 namespace {
 
@@ -90,20 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
 // A port named ComPort whose registry is a file in a fresh folder.
 class SettingsStore : public testing::Test {
 protected:
-    void SetUp() override {
-        if (const char* previous = std::getenv("XDG_CONFIG_HOME")) {
-            previous_ = previous;
-        }
-        ::setenv("XDG_CONFIG_HOME", folder.Path().c_str(), 1);
-        fake.port->SetName("ComPort");
-    }
-    void TearDown() override {
-        if (previous_) {
-            ::setenv("XDG_CONFIG_HOME", previous_->c_str(), 1);
-        } else {
-            ::unsetenv("XDG_CONFIG_HOME");
-        }
-    }
+    void SetUp() override { fake.port->SetName("ComPort"); }
     std::string RegistryFile() const { return folder.File("skyfence/registry.reg"); }
     std::string Registry() const { return ReadFileBytes(RegistryFile()); }
     void WriteRegistry(const std::string& values,
@@ -131,10 +118,8 @@ protected:
     TCustomComPort& port() { return *fake.port; }
 
     TemporaryFolder folder;
+    const EnvironmentVariable configuration{"XDG_CONFIG_HOME", folder.Path()};
     PortOnFake fake;
-
-private:
-    std::optional<std::string> previous_;
 };
 
 TEST_F(SettingsStore, FirstRunMakesTheKeyAndTakesTheFallbacks) {

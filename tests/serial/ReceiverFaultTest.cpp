@@ -1,6 +1,7 @@
 // A receiver that goes away or talks nonsense, on a real pseudo-terminal, into a port with the data
 // packets the program's window sets up. The far end of the terminal runs on a thread of its own,
 // as a receiver would, while this thread delivers the port's events.
+#include "ProcessStatus.h"
 #include "SerialTestSupport.h"
 
 #include "platform/MainThreadCalls.h"
@@ -153,11 +154,7 @@ std::chrono::seconds StressDuration() {
 }
 
 long ResidentKilobytes() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0;
-    long resident = 0;
-    statm >> pages >> resident;
-    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
+    return ProcessKilobytes(::getpid(), "VmRSS");
 }
 
 // What a receiver gone wrong sends, block by block: noise, sentences whole and cut short,

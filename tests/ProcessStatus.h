@@ -1,0 +1,8 @@
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+
+// A size the system keeps for a running process, in kB ("VmRSS" resident, "VmHWM" its peak).
+// Raises std::runtime_error when the process or the field is not there.
+long ProcessKilobytes(pid_t pid, const std::string& field);
