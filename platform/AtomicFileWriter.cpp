@@ -1,63 +1,82 @@
 #include "AtomicFileWriter.h"
 
 #include "Exception.h"
+#include "FileDescriptor.h"
 #include "SystemError.h"
 
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-std::string FolderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
+namespace fs = std::filesystem;
+
+// Temporary names: "<file>.tmp-" and eight of [a-z0-9] from writers of earlier versions, and
+// "<file>." and six of [A-Za-z0-9] from the one in use, where the system cannot make an unnamed
+// temporary file (otherwise a killed writer leaves nothing behind).
+constexpr std::string_view EarlierMark = ".tmp-";
+constexpr std::size_t EarlierSuffixLength = 8;
+constexpr std::size_t SuffixLength = 6;
+
+bool IsEarlierTemporaryName(std::string_view suffix) {
+    return suffix.size() == EarlierMark.size() + EarlierSuffixLength &&
+           suffix.starts_with(EarlierMark) &&
+           std::all_of(suffix.begin() + EarlierMark.size(), suffix.end(), [](unsigned char c) {
+               return std::islower(c) != 0 || std::isdigit(c) != 0;
+           });
 }
 
-constexpr char SuffixLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-constexpr std::size_t SuffixLength = 8;
-constexpr std::string_view TemporaryMark = ".tmp-";
-
-std::string RandomSuffix() {
-    const auto& letters = SuffixLetters;
-    std::random_device device;
-    std::uniform_int_distribution<std::size_t> pick(0, sizeof(letters) - 2);
-    std::string suffix;
-    for (std::size_t i = 0; i < SuffixLength; ++i) {
-        suffix.push_back(letters[pick(device)]);
+// Six random letters and digits look like a word a user might add to a copy ("backup", "Before",
+// "OLDMAP"): a name is taken only when it mixes cases past its first letter, which nearly every
+// random one does and a word seldom does. A leftover that is missed stays, harmlessly.
+bool IsTemporaryName(std::string_view suffix) {
+    if (suffix.size() != 1 + SuffixLength || suffix.front() != '.') {
+        return false;
     }
-    return suffix;
+    const std::string_view random = suffix.substr(1);
+    const auto isUpper = [](unsigned char c) { return std::isupper(c) != 0; };
+    const auto isLower = [](unsigned char c) { return std::islower(c) != 0; };
+    return std::all_of(random.begin(), random.end(),
+                       [](unsigned char c) { return std::isalnum(c) != 0; }) &&
+           std::any_of(random.begin() + 1, random.end(), isUpper) &&
+           std::any_of(random.begin(), random.end(), isLower);
+}
+
+bool IsTemporaryNameOf(std::string_view name, std::string_view leaf) {
+    if (!name.starts_with(leaf)) {
+        return false;
+    }
+    const std::string_view suffix = name.substr(leaf.size());
+    return IsEarlierTemporaryName(suffix) || IsTemporaryName(suffix);
+}
+
+// The file a save really replaces: a link's target, found as the save finds it.
+fs::path SavedPath(const std::string& path) {
+    std::error_code error;
+    const fs::path resolved = fs::weakly_canonical(fs::path(path), error);
+    return error ? fs::path(path) : resolved;
 }
 
 // Makes a rename durable; a folder that cannot be synced (some file systems) does not fail it.
-void SyncFolder(const std::string& folder) {
-    FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+void SyncFolder(const fs::path& folder) {
+    FileDescriptor dir(
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.IsOpen()) {
         ::fsync(dir.Get());
     }
 }
 
-bool IsTemporaryNameOf(std::string_view name, std::string_view leaf) {
-    if (name.size() != leaf.size() + TemporaryMark.size() + SuffixLength ||
-        !name.starts_with(leaf) ||
-        name.substr(leaf.size(), TemporaryMark.size()) != TemporaryMark) {
-        return false;
-    }
-    return name.substr(name.size() - SuffixLength).find_first_not_of(SuffixLetters) ==
-           std::string_view::npos;
-}
-
 } // namespace
 
 void AtomicFileWriter::RemoveLeftovers(const std::string& path, std::chrono::seconds minimumAge) {
-    namespace fs = std::filesystem;
-    const fs::path target(path);
+    const fs::path target = SavedPath(path);
     const std::string leaf = target.filename().string();
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     std::error_code error;
@@ -67,7 +86,7 @@ void AtomicFileWriter::RemoveLeftovers(const std::string& path, std::chrono::sec
         const fs::directory_entry& entry = *entries;
         std::error_code ignored;
         if (!IsTemporaryNameOf(entry.path().filename().string(), leaf) ||
-            !entry.is_regular_file(ignored)) {
+            !entry.is_regular_file(ignored) || entry.is_symlink(ignored)) {
             continue;
         }
         const auto changed = entry.last_write_time(ignored);
@@ -77,59 +96,43 @@ void AtomicFileWriter::RemoveLeftovers(const std::string& path, std::chrono::sec
     }
 }
 
-AtomicFileWriter::AtomicFileWriter(std::string path) : path_(std::move(path)) {
-    constexpr int attempts = 100;
-    for (int i = 0; i < attempts && !file_.IsOpen(); ++i) {
-        temporaryPath_ = path_ + std::string(TemporaryMark) + RandomSuffix();
-        file_.Reset(::open(temporaryPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-        if (!file_.IsOpen() && errno != EEXIST) {
-            const int error = errno;
-            temporaryPath_.clear();
-            throw EFileError(FileErrorText("write file", path_, error));
+AtomicFileWriter::AtomicFileWriter(std::string path)
+    : path_(std::move(path)), file_(std::make_unique<QSaveFile>(QString::fromStdString(path_))) {
+    // Write permission is what protects a map from being replaced; a user who could write anyway
+    // (root) must not override a protection somebody put there on purpose.
+    struct stat existing {};
+    if (::stat(path_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+        if ((existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+            Fail("the file is write-protected");
+        }
+        if (::access(path_.c_str(), W_OK) != 0) {
+            Fail(SystemErrorText(errno));
         }
     }
-    if (!file_.IsOpen()) {
-        temporaryPath_.clear();
-        throw EFileError(FileErrorText("write file", path_, EEXIST));
-    }
-    // A file the user has restricted keeps its permissions.
-    struct stat existing {};
-    if (::stat(path_.c_str(), &existing) == 0) {
-        ::fchmod(file_.Get(), existing.st_mode & 07777);
+    // Unbuffered: a buffered save file drops a short write at its final flush (a full disk, a
+    // file size limit) and commits a file cut short. Each write here is checked.
+    if (!file_->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        Fail(file_->errorString().toStdString());
     }
 }
 
-AtomicFileWriter::~AtomicFileWriter() {
-    if (!committed_) {
-        Discard();
-    }
-}
+AtomicFileWriter::~AtomicFileWriter() = default;
 
 void AtomicFileWriter::Write(std::string_view data) {
     while (!data.empty()) {
-        const ssize_t written = ::write(file_.Get(), data.data(), data.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            Fail(errno);
+        const qint64 written = file_->write(data.data(), static_cast<qint64>(data.size()));
+        if (written <= 0) {
+            Fail(file_->errorString().toStdString());
         }
         data.remove_prefix(static_cast<std::size_t>(written));
     }
 }
 
 void AtomicFileWriter::Commit() {
-    if (::fsync(file_.Get()) != 0) {
-        Fail(errno);
+    if (!file_->commit()) {
+        Fail(file_->errorString().toStdString());
     }
-    if (const int error = file_.Close(); error != 0) {
-        Fail(error);
-    }
-    if (::rename(temporaryPath_.c_str(), path_.c_str()) != 0) {
-        Fail(errno);
-    }
-    committed_ = true;
-    SyncFolder(FolderOf(path_));
+    SyncFolder(SavedPath(path_).parent_path());
 }
 
 void AtomicFileWriter::WriteFile(const std::string& path, std::string_view content) {
@@ -138,15 +141,9 @@ void AtomicFileWriter::WriteFile(const std::string& path, std::string_view conte
     writer.Commit();
 }
 
-void AtomicFileWriter::Fail(int errorNumber) {
-    Discard();
-    throw EFileError(FileErrorText("write file", path_, errorNumber));
-}
-
-void AtomicFileWriter::Discard() noexcept {
-    file_.Reset();
-    if (!temporaryPath_.empty()) {
-        ::unlink(temporaryPath_.c_str());
-        temporaryPath_.clear();
+void AtomicFileWriter::Fail(const std::string& reason) {
+    if (file_) {
+        file_->cancelWriting();
     }
+    throw EFileError(FileErrorText("write file", path_, reason));
 }

@@ -7,5 +7,10 @@ std::string SystemErrorText(int errorNumber) {
 }
 
 std::string FileErrorText(const std::string& action, const std::string& path, int errorNumber) {
-    return "Cannot " + action + " \"" + path + "\": " + SystemErrorText(errorNumber);
+    return FileErrorText(action, path, SystemErrorText(errorNumber));
+}
+
+std::string FileErrorText(const std::string& action, const std::string& path,
+                          const std::string& reason) {
+    return "Cannot " + action + " \"" + path + "\": " + reason;
 }

@@ -7,3 +7,5 @@ std::string SystemErrorText(int errorNumber);
 
 // "Cannot <action> "<path>": <reason>": the form of every file error the user sees.
 std::string FileErrorText(const std::string& action, const std::string& path, int errorNumber);
+std::string FileErrorText(const std::string& action, const std::string& path,
+                          const std::string& reason);

@@ -153,6 +153,37 @@ TEST_F(HorizonGridsTest, SaveIntoReadOnlyFolderFailsAndKeepsTheOldFile) {
     EXPECT_EQ(ReadFileBytes(DataFile()), grids.HorizonGrid.Text());
 }
 
+// A data file the user write-protected, or one that links to a map kept elsewhere, is treated as
+// the user set it up: the first is not replaced, the second goes on growing where it is.
+TEST_F(HorizonGridsTest, WriteProtectedDataFileFailsTheSaveUntilTheProtectionIsLifted) {
+    grids.SetUp(folder.Path());
+    grids.SaveHorizonGrid();
+    const std::string saved = ReadFileBytes(DataFile());
+    FoldReport(grids.HorizonGrid, 10, 10, 30);
+    ::chmod(DataFile().c_str(), 0444);
+    try {
+        grids.SaveHorizonGrid();
+        ADD_FAILURE() << "a write-protected data file was replaced";
+    } catch (const Exception& error) {
+        EXPECT_THAT(error.what(), HasSubstr(DataFile()));
+    }
+    EXPECT_EQ(ReadFileBytes(DataFile()), saved);
+    ::chmod(DataFile().c_str(), 0644);
+    grids.SaveHorizonGrid();
+    EXPECT_EQ(ReadFileBytes(DataFile()), grids.HorizonGrid.Text());
+}
+
+TEST_F(HorizonGridsTest, LinkedDataFileGrowsWhereItLinks) {
+    const std::string map = folder.File("map-on-the-roof.dat");
+    WriteFileBytes(map, NewGrid().Text());
+    std::filesystem::create_symlink(map, DataFile());
+    grids.SetUp(folder.Path());
+    FoldReport(grids.HorizonGrid, 83, 40, 46);
+    grids.SaveHorizonGrid();
+    EXPECT_TRUE(std::filesystem::is_symlink(DataFile()));
+    EXPECT_EQ(ReadFileBytes(map), grids.HorizonGrid.Text());
+}
+
 struct FullDiskCase {
     const char* name;
     // How much of a new file of `size` bytes fits before the disk is full.
@@ -172,6 +203,7 @@ TEST_P(FullDiskTest, SaveFailsNamingTheFileKeepsTheOldAndTheNextSucceeds) {
     const std::string saved = ReadFileBytes(DataFile());
     grids.HorizonGrid = FullGrid(47);
     const std::string wanted = grids.HorizonGrid.Text();
+    ::chmod(DataFile().c_str(), 0666);
     ::chmod(folder.Path().c_str(), 0777);
     // A file size limit stands in for a full disk: writes fail part way, as they would.
     const rlim_t limit = GetParam().fits(wanted.size());

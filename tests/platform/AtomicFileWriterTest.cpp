@@ -3,6 +3,7 @@
 
 #include "ChildProcess.h"
 #include "TemporaryFolder.h"
+#include "TestNames.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -36,7 +37,7 @@ TEST(AtomicFileWriter, AbandonedWriteLeavesTheOldFile) {
     {
         AtomicFileWriter writer(path);
         writer.Write("new content that never lands");
-        EXPECT_TRUE(std::filesystem::exists(writer.TemporaryPath()));
+        EXPECT_EQ(ReadFileBytes(path), "old");
     }
     EXPECT_EQ(ReadFileBytes(path), "old");
     EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::string>{"grid.dat"});
@@ -51,6 +52,71 @@ TEST(AtomicFileWriter, KeepsThePermissionsOfTheReplacedFile) {
     struct stat status {};
     ASSERT_EQ(::stat(path.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 0640u);
+}
+
+// A map the user write-protected stays as it is, also for a user who could write it anyway (root),
+// and the next save after the protection is lifted succeeds.
+struct ProtectedCase {
+    const char* name;
+    bool unprivileged;
+};
+
+class ProtectedFileTest : public testing::TestWithParam<ProtectedCase> {};
+
+TEST_P(ProtectedFileTest, IsNotReplacedAndTheFailureNamesIt) {
+    TemporaryFolder folder;
+    ::chmod(folder.Path().c_str(), 0777);
+    const std::string path = folder.File("grid.dat");
+    WriteFileBytes(path, "old");
+    ::chmod(path.c_str(), 0444);
+    const auto save = [&] { AtomicFileWriter::WriteFile(path, "new"); };
+    std::string message;
+    if (GetParam().unprivileged) {
+        message = RunUnprivileged(save);
+    } else {
+        try {
+            save();
+        } catch (const Exception& error) {
+            message = error.what();
+        }
+    }
+    EXPECT_THAT(message, HasSubstr(path));
+    EXPECT_THAT(message, HasSubstr("write-protected"));
+    EXPECT_EQ(ReadFileBytes(path), "old");
+    struct stat status {};
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0444u);
+    EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::string>{"grid.dat"});
+
+    ::chmod(path.c_str(), 0644);
+    save();
+    EXPECT_EQ(ReadFileBytes(path), "new");
+}
+
+INSTANTIATE_TEST_SUITE_P(Users, ProtectedFileTest,
+                         testing::Values(ProtectedCase{"Owner", false},
+                                         ProtectedCase{"Unprivileged", true}),
+                         CaseName());
+
+// A data file kept elsewhere through a link goes on growing there: the target is replaced, with its
+// permissions, and the link stays a link.
+TEST(AtomicFileWriter, FollowsALinkAndKeepsIt) {
+    TemporaryFolder folder;
+    std::filesystem::create_directory(folder.File("elsewhere"));
+    const std::string target = folder.File("elsewhere/map.dat");
+    WriteFileBytes(target, "old");
+    ::chmod(target.c_str(), 0640);
+    const std::string link = folder.File("grid.dat");
+    std::filesystem::create_symlink("elsewhere/map.dat", link);
+
+    AtomicFileWriter::WriteFile(link, "new");
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(std::filesystem::read_symlink(link), "elsewhere/map.dat");
+    EXPECT_EQ(ReadFileBytes(target), "new");
+    struct stat status {};
+    ASSERT_EQ(::stat(target.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
+    EXPECT_EQ(FolderEntries(folder.File("elsewhere")), std::vector<std::string>{"map.dat"});
 }
 
 TEST(AtomicFileWriter, ReadOnlyFolderFailsWithTheFileAndTheReason) {
@@ -69,6 +135,7 @@ TEST(AtomicFileWriter, FullDiskLeavesTheOldFileAndTheNextSaveSucceeds) {
     TemporaryFolder folder;
     const std::string path = folder.File("grid.dat");
     WriteFileBytes(path, "old");
+    ::chmod(path.c_str(), 0666);
     ::chmod(folder.Path().c_str(), 0777);
     // A file size limit stands in for a full disk: writes fail part way, as they would.
     const std::string message = RunUnprivileged([&] {
@@ -122,7 +189,16 @@ TEST(AtomicFileWriter, RemovesOnlyOldLeftoversOfItsOwnFile) {
         std::filesystem::last_write_time(file,
                                          std::filesystem::file_time_type::clock::now() - minutes);
     };
-    age("grid.dat.tmp-abc12345", std::chrono::minutes(11)); // killed long ago
+    age("grid.dat.tmp-abc12345", std::chrono::minutes(11)); // killed long ago, earlier writer
+    age("grid.dat.aB3xYz", std::chrono::minutes(11));       // killed long ago
+    age("grid.dat.q9ZkR0", std::chrono::minutes(60));
+    age("grid.dat.Pq7sWm", std::chrono::minutes(1));  // perhaps still being written
+    age("grid.dat.backup", std::chrono::minutes(60)); // the user's own copies
+    age("grid.dat.Backup", std::chrono::minutes(60));
+    age("grid.dat.BACKUP", std::chrono::minutes(60));
+    age("grid.dat.old123", std::chrono::minutes(60));
+    age("grid.dat.aB3xY", std::chrono::minutes(60));
+    age("grid.dat.aB3xY-z", std::chrono::minutes(60));
     age("grid.dat.tmp-zz99zz99", std::chrono::minutes(60)); // killed long ago
     age("grid.dat.tmp-abc67890", std::chrono::minutes(1));  // perhaps still being written
     age("grid.dat.tmp-abc1234", std::chrono::minutes(60));  // not a name a writer makes
@@ -133,14 +209,27 @@ TEST(AtomicFileWriter, RemovesOnlyOldLeftoversOfItsOwnFile) {
     std::filesystem::create_directory(folder.File("grid.dat.tmp-dir12345"));
 
     AtomicFileWriter::RemoveLeftovers(path, std::chrono::minutes(10));
-    EXPECT_EQ(FolderEntries(folder.Path()),
-              (std::vector<std::string>{"grid.dat", "grid.dat.tmp-ABC12345", "grid.dat.tmp-abc1234",
-                                        "grid.dat.tmp-abc123456", "grid.dat.tmp-abc67890",
-                                        "grid.dat.tmp-dir12345", "other.dat.tmp-abc12345",
-                                        "xgrid.dat.tmp-abc12345"}));
+    EXPECT_EQ(
+        FolderEntries(folder.Path()),
+        (std::vector<std::string>{
+            "grid.dat", "grid.dat.BACKUP", "grid.dat.Backup", "grid.dat.Pq7sWm", "grid.dat.aB3xY",
+            "grid.dat.aB3xY-z", "grid.dat.backup", "grid.dat.old123", "grid.dat.tmp-ABC12345",
+            "grid.dat.tmp-abc1234", "grid.dat.tmp-abc123456", "grid.dat.tmp-abc67890",
+            "grid.dat.tmp-dir12345", "other.dat.tmp-abc12345", "xgrid.dat.tmp-abc12345"}));
     EXPECT_EQ(ReadFileBytes(path), "data");
 
     AtomicFileWriter::RemoveLeftovers(folder.File("missing/grid.dat"), std::chrono::minutes(0));
+}
+
+// The temporary files of a linked data file lie beside its target, and are found there.
+TEST(AtomicFileWriter, RemovesLeftoversBesideALinksTarget) {
+    TemporaryFolder folder;
+    std::filesystem::create_directory(folder.File("elsewhere"));
+    WriteFileBytes(folder.File("elsewhere/map.dat"), "data");
+    WriteFileBytes(folder.File("elsewhere/map.dat.aB3xYz"), "partial");
+    std::filesystem::create_symlink("elsewhere/map.dat", folder.File("grid.dat"));
+    AtomicFileWriter::RemoveLeftovers(folder.File("grid.dat"), std::chrono::seconds(0));
+    EXPECT_EQ(FolderEntries(folder.File("elsewhere")), std::vector<std::string>{"map.dat"});
 }
 
 } // namespace
