@@ -7,7 +7,10 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <poll.h>
+#include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <thread>
@@ -143,6 +146,88 @@ bool ChildProgram::HasOpen(const std::string& path) const {
         }
     }
     return false;
+}
+
+namespace {
+
+// A field of /proc/PID/io ("rchar") or /proc/PID/status ("SigCgt"); empty when it is missing.
+std::string ProcField(pid_t pid, const char* file, const std::string& field) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/" + file);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.starts_with(field + ":")) {
+            const std::size_t value = line.find_first_not_of(" \t", field.size() + 1);
+            return value == std::string::npos ? std::string() : line.substr(value);
+        }
+    }
+    return {};
+}
+
+// The state letter and the processor time used so far, from /proc/PID/stat.
+std::pair<char, std::uint64_t> StateAndTime(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string text;
+    std::getline(in, text);
+    // The command name may hold blanks and brackets: the fields that follow come after the last.
+    std::istringstream fields(text.substr(text.rfind(')') + 1));
+    char state = '?';
+    fields >> state;
+    std::string skipped;
+    for (int field = 4; field <= 13; ++field) {
+        fields >> skipped;
+    }
+    std::uint64_t user = 0;
+    std::uint64_t system = 0;
+    fields >> user >> system;
+    return {state, user + system};
+}
+
+bool Poll(const std::function<bool()>& done, std::chrono::milliseconds timeout,
+          std::chrono::milliseconds every) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(every);
+    }
+    return true;
+}
+
+} // namespace
+
+bool ChildProgram::WaitUntilReading(const std::string& path, std::uint64_t bytes,
+                                    std::chrono::milliseconds timeout) const {
+    const auto start = std::chrono::steady_clock::now();
+    if (!Poll([&] { return HasOpen(path); }, timeout, std::chrono::milliseconds(20))) {
+        return false;
+    }
+    const auto read = [&] {
+        const std::string value = ProcField(pid_, "io", "rchar");
+        return value.empty() ? 0 : std::stoull(value);
+    };
+    const std::uint64_t opened = read();
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        timeout - (std::chrono::steady_clock::now() - start));
+    return Poll([&] { return read() >= opened + bytes; }, left, std::chrono::milliseconds(20));
+}
+
+bool ChildProgram::WaitUntilIdle(int signal, std::chrono::milliseconds timeout) const {
+    const auto caught = [&] {
+        const std::string mask = ProcField(pid_, "status", "SigCgt");
+        return !mask.empty() && ((std::stoull(mask, nullptr, 16) >> (signal - 1)) & 1U) != 0;
+    };
+    std::pair<char, std::uint64_t> last{'?', 0};
+    int quiet = 0;
+    // Ten looks 30 ms apart without a tick of processor time, asleep at each.
+    return Poll(
+        [&] {
+            const auto now = StateAndTime(pid_);
+            quiet = caught() && now.first == 'S' && now == last ? quiet + 1 : 0;
+            last = now;
+            return quiet >= 10;
+        },
+        timeout, std::chrono::milliseconds(30));
 }
 
 void ChildProgram::Signal(int signal) const {

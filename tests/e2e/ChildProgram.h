@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -39,6 +40,14 @@ public:
                                            std::chrono::milliseconds timeout);
     // Whether the program holds `path` open (a device, a file), as the system lists its files.
     bool HasOpen(const std::string& path) const;
+    // Waits until the program holds `path` open and has then read at least `bytes` more, which
+    // from a receiver means whole sentences have arrived. False when not within `timeout`.
+    bool WaitUntilReading(const std::string& path, std::uint64_t bytes,
+                          std::chrono::milliseconds timeout) const;
+    // Waits until the program has caught `signal` and sits idle, waiting for the user (a dialog
+    // at first start) or for input, using no processor time for a while. False when it does not
+    // within `timeout`.
+    bool WaitUntilIdle(int signal, std::chrono::milliseconds timeout) const;
     void Signal(int signal) const;
     pid_t Pid() const { return pid_; }
     // Changes the largest file the running program may write.

@@ -107,7 +107,7 @@ TEST(EndToEnd, ProgramSavesACompleteDataFileOnSigterm) {
     ChildProgram program(
         installation.Program(), {},
         {{"XDG_CONFIG_HOME", installation.Config()}, {"QT_QPA_PLATFORM", "offscreen"}});
-    std::this_thread::sleep_for(4s);
+    ASSERT_TRUE(program.WaitUntilReading(simulator.device, 8192, 20s));
     program.Signal(SIGTERM);
     const std::optional<int> status = program.Wait(20s);
     ASSERT_TRUE(status.has_value());
@@ -126,14 +126,16 @@ TEST(EndToEnd, SigtermEndsTheProgramEvenWithAMessageOpen) {
     auto simulator = std::make_unique<Simulator>(folder.File("receiver"),
                                                  std::vector<std::string>{"--speed", "600"});
     Installation installation(folder.File("receiver"));
-    ChildProgram program(
-        installation.Program(), {},
-        {{"XDG_CONFIG_HOME", installation.Config()}, {"QT_QPA_PLATFORM", "offscreen"}});
-    std::this_thread::sleep_for(2s);
+    ChildProgramOptions options;
+    options.environment = {{"XDG_CONFIG_HOME", installation.Config()},
+                           {"QT_QPA_PLATFORM", "offscreen"}};
+    options.readErrors = true;
+    ChildProgram program(installation.Program(), {}, options);
+    ASSERT_TRUE(program.WaitUntilReading(simulator->device, 4096, 20s));
     // The receiver goes away: the program shows its message and waits for the user.
     simulator->program.Signal(SIGTERM);
     ASSERT_TRUE(simulator->program.Wait(10s).has_value());
-    std::this_thread::sleep_for(2s);
+    ASSERT_TRUE(program.WaitForLine("stopped answering", 20s));
     program.Signal(SIGTERM);
     const std::optional<int> status = program.Wait(20s);
     ASSERT_TRUE(status.has_value()) << "the program did not end";

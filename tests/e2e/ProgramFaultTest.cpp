@@ -25,21 +25,12 @@ namespace {
 using namespace std::chrono_literals;
 using testing::HasSubstr;
 
-// Long enough for the program to start and show its first dialog, even when sanitised.
-constexpr auto StartingTime = 3s;
 constexpr auto Patience = 20s;
 
-// Waits until the program has the receiver's terminal open, and lets it receive for a while.
+// Waits until the program has the receiver's terminal open and has received a few cycles of
+// sentences from it.
 bool Receives(const ChildProgram& program, const std::string& device) {
-    const auto deadline = std::chrono::steady_clock::now() + Patience;
-    while (!program.HasOpen(device)) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(20ms);
-    }
-    std::this_thread::sleep_for(1s);
-    return true;
+    return program.WaitUntilReading(device, 8192, Patience);
 }
 
 bool EndedWell(const std::optional<int>& status) {
@@ -86,6 +77,8 @@ protected:
 TEST_F(ProgramFaults, ReadOnlyFolderIsReportedAndTheMapSavedOnceItIsWritable) {
     ASSERT_THAT(simulator.device, testing::StartsWith("/dev/pts/"));
     const std::string before = ReadFileBytes(installation.DataFile());
+    // The map is the user's own; only the folder keeps the program from saving.
+    ::chmod(installation.DataFile().c_str(), 0666);
     ::chmod(installation.Folder().c_str(), 0555);
     ChildProgramOptions options = Options();
     options.unprivileged = true;
@@ -185,7 +178,8 @@ TEST_P(DamagedSettings, ProgramStartsEndsAndLeavesTheFileAsItWas) {
     ChildProgramOptions options = ProgramOptions(installation);
     options.unprivileged = true;
     ChildProgram program(installation.Program(), {}, options);
-    std::this_thread::sleep_for(StartingTime);
+    // At first start the program waits in its setup dialog.
+    ASSERT_TRUE(program.WaitUntilIdle(SIGTERM, Patience));
     program.Signal(SIGTERM);
     EXPECT_TRUE(program.WaitForLine("Failed to store settings", Patience));
     ASSERT_TRUE(EndedWell(program.Wait(Patience))) << "the program did not end by itself";

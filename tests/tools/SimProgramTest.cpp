@@ -14,6 +14,7 @@
 #include <poll.h>
 #include <spawn.h>
 #include <string>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -187,7 +188,26 @@ struct StopCase {
     const char* name;
     int signal;
     const char* speed;
+    // Nobody reads: the signal comes once the terminal is full and the simulator waits to write.
+    bool full;
 };
+
+// Waits until the terminal holds what nobody has read, as much as its input queue takes.
+bool TerminalFills(const std::string& device) {
+    const int reader = ::open(device.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (reader < 0) {
+        return false;
+    }
+    constexpr int nearlyFull = 4000;
+    int queued = 0;
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while ((::ioctl(reader, FIONREAD, &queued) != 0 || queued < nearlyFull) &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(10ms);
+    }
+    ::close(reader);
+    return queued >= nearlyFull;
+}
 
 class SimProgramStop : public testing::TestWithParam<StopCase> {};
 
@@ -197,16 +217,18 @@ TEST_P(SimProgramStop, RemovesTheLinkAndEndsCleanly) {
     Simulator simulator({"--link", link, "--speed", GetParam().speed});
     const std::string device = simulator.FirstLine();
     ASSERT_EQ(LinkTarget(link), device);
-    // Nobody reads: a fast simulator fills the terminal meanwhile and waits to write.
-    std::this_thread::sleep_for(300ms);
+    if (GetParam().full) {
+        ASSERT_TRUE(TerminalFills(device));
+    }
     simulator.Signal(GetParam().signal);
     EXPECT_EQ(simulator.ExitStatus(), 0);
     EXPECT_FALSE(Exists(link));
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, SimProgramStop,
-                         testing::Values(StopCase{"Interrupt", SIGINT, "1"},
-                                         StopCase{"TermWhileTheTerminalIsFull", SIGTERM, "100000"}),
+                         testing::Values(StopCase{"Interrupt", SIGINT, "1", false},
+                                         StopCase{"TermWhileTheTerminalIsFull", SIGTERM, "100000",
+                                                  true}),
                          CaseName());
 
 TEST(SimProgram, ReplaysALogByteForByte) {
