@@ -4,6 +4,7 @@
 #include "platform/TPicture.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <istream>
 #include <limits>
@@ -14,6 +15,8 @@ namespace {
 
 constexpr std::streamoff HeadersSize = 14 + 40;
 constexpr std::streamoff FullColourTableEnd = HeadersSize + 256 * 4;
+constexpr std::size_t PixelOffsetField = 10;
+constexpr std::size_t ImageSizeField = 34;
 
 std::uint32_t LittleEndian(const std::string& bytes, std::size_t at, int size) {
     std::uint32_t value = 0;
@@ -277,7 +280,11 @@ bool TExtBitmap::LoadRepaired(std::istream& stream) {
                                   " colours but is too short (" + std::to_string(size) +
                                   " bytes) for the 256-entry colour table it is read with.");
         }
+        // The pixels follow the full table whatever the offset field says; in the copy they
+        // follow the declared entries.
         std::string repaired = headers;
+        PutLittleEndian32(repaired, PixelOffsetField,
+                          static_cast<std::uint32_t>(HeadersSize + coloursUsed * 4));
         repaired += ReadAt(stream, HeadersSize, std::streamoff{coloursUsed} * 4);
         repaired += ReadAt(stream, FullColourTableEnd, size - FullColourTableEnd);
         LoadFromBytes(repaired);
@@ -289,15 +296,16 @@ bool TExtBitmap::LoadRepaired(std::istream& stream) {
     const std::uint32_t bitsPerPixel = LittleEndian(headers, 28, 2);
     const auto width = static_cast<std::int32_t>(LittleEndian(headers, 18, 4));
     const auto height = static_cast<std::int32_t>(LittleEndian(headers, 22, 4));
-    const std::int64_t pixels = std::int64_t{width} * height;
+    // A negative height only says the rows are stored top first.
+    const std::int64_t pixels = std::int64_t{width} * std::abs(std::int64_t{height});
     if (planes == 1 && bitsPerPixel == 8 && width == 2080 &&
-        LittleEndian(headers, 34, 4) != pixels) {
-        // Mend: a negative or absurd height used to wrap the field round or overflow it.
-        if (height < 0 || pixels > MaxPixels) {
+        LittleEndian(headers, ImageSizeField, 4) != pixels) {
+        // Mend: an absurd height used to overflow the field.
+        if (pixels > MaxPixels) {
             throw EInvalidGraphic("Error: a bitmap of 2080 x " + std::to_string(height) +
                                   " pixels cannot be read.");
         }
-        PutLittleEndian32(headers, 34, static_cast<std::uint32_t>(pixels));
+        PutLittleEndian32(headers, ImageSizeField, static_cast<std::uint32_t>(pixels));
         LoadFromBytes(headers + ReadAt(stream, HeadersSize, size - HeadersSize));
         return true;
     }

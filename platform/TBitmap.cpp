@@ -2,6 +2,7 @@
 
 #include "AtomicFileWriter.h"
 #include "Exception.h"
+#include "RunLengthBitmap.h"
 #include "SystemError.h"
 
 #include <QBuffer>
@@ -149,11 +150,56 @@ std::uint32_t LittleEndian(std::string_view bytes, std::size_t at, int size) {
     return value;
 }
 
+// Values of the compression field.
+constexpr std::uint32_t Uncompressed = 0;
+constexpr std::uint32_t RunLength8 = 1;
+constexpr std::uint32_t RunLength4 = 2;
+constexpr std::uint32_t BitFields = 3;
+constexpr std::uint32_t AlphaBitFields = 6;
+
+// Qt takes the pixels from the offset the file header gives, but never from inside the headers,
+// bit masks and colour table it has read before them.
+std::int64_t PixelStart(std::string_view bytes, std::uint32_t headerSize,
+                        std::uint32_t bitsPerPixel, std::uint32_t compression) {
+    constexpr std::uint32_t coreHeaderSize = 12;
+    constexpr std::uint32_t infoHeaderSize = 40;
+    std::int64_t masks = 0;
+    if (headerSize == infoHeaderSize && compression == BitFields) {
+        masks = 3 * 4;
+    } else if (headerSize == infoHeaderSize && compression == AlphaBitFields) {
+        masks = 4 * 4;
+    }
+    // Qt refuses a table longer than the pixels can index; that file is left to it.
+    std::int64_t table = 0;
+    if (bitsPerPixel <= 8) {
+        const std::int64_t most = std::int64_t{1} << bitsPerPixel;
+        const std::int64_t used = headerSize >= infoHeaderSize ? LittleEndian(bytes, 46, 4) : 0;
+        const std::int64_t entries = used == 0 ? most : used <= most ? used : 0;
+        table = entries * (headerSize == coreHeaderSize ? 3 : 4);
+    }
+    return std::max<std::int64_t>(LittleEndian(bytes, 10, 4),
+                                  std::int64_t{14} + headerSize + masks + table);
+}
+
+void RefuseCutShort(std::string_view bytes, std::int64_t needed) {
+    if (needed > static_cast<std::int64_t>(bytes.size())) {
+        throw EInvalidGraphic("Error: the bitmap's pixels are cut short: the file holds " +
+                              std::to_string(bytes.size()) + " bytes where " +
+                              std::to_string(needed) + " are needed.");
+    }
+}
+
 // What the headers of a bitmap file tell before Qt decodes it: the pixel format it was stored
-// in (Qt reads most of them as 32-bit) and whether its claimed sizes are believable.
-std::optional<TPixelFormat> InspectBitmapFile(std::string_view bytes, std::int64_t maxPixels) {
+// in (Qt reads most of them as 32-bit), whether its claimed sizes are believable, and where the
+// pixels of a run-length encoded file are.
+struct StoredBitmap {
+    std::optional<TPixelFormat> format;
+    std::optional<RunLengthLayout> runLength;
+};
+
+StoredBitmap InspectBitmapFile(std::string_view bytes, std::int64_t maxPixels) {
     if (bytes.size() < 18 || bytes[0] != 'B' || bytes[1] != 'M') {
-        return std::nullopt; // Qt refuses it with its own reason
+        return {}; // Qt refuses it with its own reason
     }
     const std::uint32_t headerSize = LittleEndian(bytes, 14, 4);
     std::int64_t width = 0;
@@ -170,7 +216,7 @@ std::optional<TPixelFormat> InspectBitmapFile(std::string_view bytes, std::int64
         bitsPerPixel = LittleEndian(bytes, 28, 2);
         compression = LittleEndian(bytes, 30, 4);
     } else {
-        return std::nullopt;
+        return {};
     }
     const std::int64_t rows = std::abs(height); // negative: stored top row first
     if (std::abs(width) > maxPixels || rows > maxPixels || std::abs(width) * rows > maxPixels) {
@@ -178,47 +224,57 @@ std::optional<TPixelFormat> InspectBitmapFile(std::string_view bytes, std::int64
                               " pixels is larger than this program reads.");
     }
 
-    constexpr std::uint32_t rgb = 0;
-    constexpr std::uint32_t bitFields = 3;
-    constexpr std::uint32_t alphaBitFields = 6;
     const bool uncompressed =
-        compression == rgb || compression == bitFields || compression == alphaBitFields;
+        compression == Uncompressed || compression == BitFields || compression == AlphaBitFields;
     constexpr std::array<std::uint32_t, 6> plainDepths{1, 4, 8, 16, 24, 32};
     const bool plainDepth =
         std::find(plainDepths.begin(), plainDepths.end(), bitsPerPixel) != plainDepths.end();
-    // Qt takes a file cut short, or one whose pixels start past its end, and leaves the missing
-    // pixels undefined; such a file is damaged and refused here.
+    const std::int64_t pixelStart = PixelStart(bytes, headerSize, bitsPerPixel, compression);
+    // Qt takes a file cut short, one whose pixels start past its end, or one whose headers run
+    // into the pixels the offset points to, and leaves the pixels it does not find undefined;
+    // such a file is damaged and refused here.
+    StoredBitmap stored;
     if (uncompressed && plainDepth && width > 0) {
         const std::int64_t rowBytes = (width * bitsPerPixel + 31) / 32 * 4;
-        const std::int64_t needed = std::int64_t{LittleEndian(bytes, 10, 4)} + rowBytes * rows;
-        if (needed > static_cast<std::int64_t>(bytes.size())) {
-            throw EInvalidGraphic("Error: the bitmap's pixels are cut short: the file holds " +
-                                  std::to_string(bytes.size()) + " bytes where " +
-                                  std::to_string(needed) + " are needed.");
-        }
+        RefuseCutShort(bytes, pixelStart + rowBytes * rows);
+    }
+    // Qt leaves the pixels a run-length encoding skips undefined too; they are expanded here.
+    const bool runLengthEncoded = (compression == RunLength8 && bitsPerPixel == 8) ||
+                                  (compression == RunLength4 && bitsPerPixel == 4);
+    if (runLengthEncoded && headerSize >= 40 && width > 0 && height != 0) {
+        RefuseCutShort(bytes, pixelStart);
+        stored.runLength = RunLengthLayout{static_cast<int>(bitsPerPixel), width, height,
+                                           static_cast<std::size_t>(pixelStart)};
     }
 
     switch (bitsPerPixel) {
     case 1:
-        return TPixelFormat::pf1bit;
+        stored.format = TPixelFormat::pf1bit;
+        break;
     case 4:
-        return TPixelFormat::pf4bit;
+        stored.format = TPixelFormat::pf4bit;
+        break;
     case 8:
-        return TPixelFormat::pf8bit;
+        stored.format = TPixelFormat::pf8bit;
+        break;
     case 16: {
         // Five bits a channel unless the masks say green has six.
         constexpr std::uint32_t sixBitGreen = 0x07E0;
-        const bool sixBits = compression == bitFields && headerSize >= 40 && bytes.size() >= 62 &&
+        const bool sixBits = compression == BitFields && headerSize >= 40 && bytes.size() >= 62 &&
                              LittleEndian(bytes, 58, 4) == sixBitGreen;
-        return sixBits ? TPixelFormat::pf16bit : TPixelFormat::pf15bit;
+        stored.format = sixBits ? TPixelFormat::pf16bit : TPixelFormat::pf15bit;
+        break;
     }
     case 24:
-        return TPixelFormat::pf24bit;
+        stored.format = TPixelFormat::pf24bit;
+        break;
     case 32:
-        return TPixelFormat::pf32bit;
+        stored.format = TPixelFormat::pf32bit;
+        break;
     default:
-        return std::nullopt;
+        break;
     }
+    return stored;
 }
 
 } // namespace
@@ -591,7 +647,12 @@ void TBitmap::LoadFromBytes(std::string_view bytes) {
     if (bytes.size() > MaxFileBytes) {
         throw EInvalidGraphic("Error: the picture is larger than this program reads.");
     }
-    const std::optional<TPixelFormat> stored = InspectBitmapFile(bytes, MaxPixels);
+    const StoredBitmap stored = InspectBitmapFile(bytes, MaxPixels);
+    std::string expanded;
+    if (stored.runLength) {
+        expanded = ExpandRunLengthBitmap(bytes, *stored.runLength);
+        bytes = expanded;
+    }
     QImage image;
     if (!image.loadFromData(reinterpret_cast<const uchar*>(bytes.data()),
                             static_cast<int>(bytes.size()), "BMP")) {
@@ -599,7 +660,9 @@ void TBitmap::LoadFromBytes(std::string_view bytes) {
                               "read.");
     }
     const TPixelFormat natural = NaturalFormat(image.format());
-    Adopt(std::move(image), stored && IsIndexed(*stored) == IsIndexed(natural) ? *stored : natural);
+    Adopt(std::move(image), stored.format && IsIndexed(*stored.format) == IsIndexed(natural)
+                                ? *stored.format
+                                : natural);
 }
 
 void TBitmap::LoadFromFile(const std::string& fileName) {

@@ -11,6 +11,7 @@
 
 #include <QImage>
 
+#include <optional>
 #include <sstream>
 
 namespace {
@@ -34,13 +35,14 @@ TExtBitmap Loaded(const std::string& bytes) {
 }
 
 // A file whose table holds all 256 entries though the headers declare only `declared`, with the
-// pixel offset placed as if the table were that short.
-std::string FullTableFile(int declared, int width, int height) {
+// pixel offset placed as if the table were that short unless given.
+std::string FullTableFile(int declared, int width, int height,
+                          std::optional<std::uint32_t> pixelOffset = std::nullopt) {
     BitmapFileParts parts;
     parts.width = width;
     parts.height = height;
     parts.colourTable = ColourTable(256);
-    parts.pixelOffset = static_cast<std::uint32_t>(54 + declared * 4);
+    parts.pixelOffset = pixelOffset.value_or(static_cast<std::uint32_t>(54 + declared * 4));
     parts.coloursUsed = static_cast<std::uint32_t>(declared);
     parts.coloursImportant = static_cast<std::uint32_t>(declared);
     parts.pixels = EightBitRows(width, height, [declared](int x, int y) {
@@ -49,13 +51,8 @@ std::string FullTableFile(int declared, int width, int height) {
     return BitmapFile(parts);
 }
 
-class FullColourTableTest : public testing::TestWithParam<int> {};
-
-TEST_P(FullColourTableTest, LoadsWithTheDeclaredColoursAndIntactPixels) {
-    const int declared = GetParam();
-    const std::string file = FullTableFile(declared, 13, 5);
-
-    const TExtBitmap bitmap = Loaded(file);
+// The picture of FullTableFile(declared, 13, 5).
+void ExpectDeclaredColoursAndIntactPixels(const TExtBitmap& bitmap, int declared) {
     ASSERT_EQ(bitmap.PixelFormat(), TPixelFormat::pf8bit);
     ASSERT_EQ(bitmap.Width(), 13);
     ASSERT_EQ(bitmap.Height(), 5);
@@ -70,6 +67,16 @@ TEST_P(FullColourTableTest, LoadsWithTheDeclaredColoursAndIntactPixels) {
             EXPECT_EQ(bitmap.ScanLine(y)[x], (x * 7 + y * 3) % declared) << x << "," << y;
         }
     }
+}
+
+class FullColourTableTest : public testing::TestWithParam<int> {};
+
+TEST_P(FullColourTableTest, LoadsWithTheDeclaredColoursAndIntactPixels) {
+    const int declared = GetParam();
+    const std::string file = FullTableFile(declared, 13, 5);
+
+    const TExtBitmap bitmap = Loaded(file);
+    ExpectDeclaredColoursAndIntactPixels(bitmap, declared);
 
     // The standard reader alone takes the rest of the table for pixels.
     std::istringstream in(file);
@@ -80,6 +87,30 @@ TEST_P(FullColourTableTest, LoadsWithTheDeclaredColoursAndIntactPixels) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Declared, FullColourTableTest, testing::Values(200, 224));
+
+struct FullTableOffsetCase {
+    const char* name;
+    int declared;
+    std::uint32_t pixelOffset;
+};
+
+class FullTableOffsetTest : public testing::TestWithParam<FullTableOffsetCase> {};
+
+// The pixels follow the full table, wherever the offset field says they are.
+TEST_P(FullTableOffsetTest, LoadsTheSamePicture) {
+    const int declared = GetParam().declared;
+    ExpectDeclaredColoursAndIntactPixels(
+        Loaded(FullTableFile(declared, 13, 5, GetParam().pixelOffset)), declared);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Offsets, FullTableOffsetTest,
+    testing::Values(FullTableOffsetCase{"Declared200AtTheFullTable", 200, 1078},
+                    FullTableOffsetCase{"Declared224AtTheFullTable", 224, 1078},
+                    FullTableOffsetCase{"Declared200AtZero", 200, 0},
+                    FullTableOffsetCase{"Declared224InsideTheTable", 224, 300},
+                    FullTableOffsetCase{"Declared200PastTheEnd", 200, 0xFFFFFFFF}),
+    CaseName());
 
 TEST(TExtBitmapReader, OtherColourCountsAreLeftToTheStandardReader) {
     // Used and important differ: not the damage repaired, so read as the headers say.
@@ -97,36 +128,57 @@ std::uint8_t WidePixel(int x, int y) {
     return static_cast<std::uint8_t>((x / 8 + y * 31) & 0xFF);
 }
 
+// The same picture whichever way the rows are stored; a negative height stores the top first.
 std::string WideFile(std::int32_t height, std::uint32_t imageSize) {
+    const int rows = height < 0 ? -height : height;
     BitmapFileParts parts;
     parts.width = 2080;
     parts.height = height;
     parts.colourTable = ColourTable(256);
     parts.imageSize = imageSize;
-    parts.pixels = EightBitRows(2080, height < 0 ? -height : height, WidePixel);
+    parts.pixels = EightBitRows(2080, rows, [height, rows](int x, int y) {
+        return WidePixel(x, height < 0 ? rows - 1 - y : y);
+    });
     return BitmapFile(parts);
 }
 
-TEST(TExtBitmapReader, WideFileWithAWrongImageSizeReadsAsIfItWereRight) {
-    for (const std::uint32_t wrong : {0u, 1u, 2080u * 3u + 1u, 0xFFFFFFFFu}) {
-        const std::string file = WideFile(3, wrong);
-        const TExtBitmap bitmap = Loaded(file);
+struct WideCase {
+    const char* name;
+    std::int32_t height;
+    std::uint32_t imageSize;
+};
 
-        std::string corrected = file;
-        Put32(corrected, 34, 2080 * 3);
-        QImage independent;
-        ASSERT_TRUE(independent.loadFromData(reinterpret_cast<const uchar*>(corrected.data()),
-                                             static_cast<int>(corrected.size()), "BMP"));
-        ASSERT_EQ(bitmap.Width(), independent.width());
-        ASSERT_EQ(bitmap.Height(), independent.height());
-        ASSERT_EQ(bitmap.PixelFormat(), TPixelFormat::pf8bit);
-        for (int y = 0; y < 3; ++y) {
-            ASSERT_EQ(std::memcmp(bitmap.ScanLine(y), independent.constScanLine(y), 2080), 0)
-                << "row " << y << ", size field " << wrong;
-            EXPECT_EQ(bitmap.ScanLine(y)[1000], WidePixel(1000, y));
-        }
+class WideFileTest : public testing::TestWithParam<WideCase> {};
+
+TEST_P(WideFileTest, ReadsAsIfTheImageSizeWereRight) {
+    const std::int32_t height = GetParam().height;
+    const int rows = height < 0 ? -height : height;
+    const std::string file = WideFile(height, GetParam().imageSize);
+    const TExtBitmap bitmap = Loaded(file);
+
+    std::string corrected = file;
+    Put32(corrected, 34, static_cast<std::uint32_t>(2080 * rows));
+    QImage independent;
+    ASSERT_TRUE(independent.loadFromData(reinterpret_cast<const uchar*>(corrected.data()),
+                                         static_cast<int>(corrected.size()), "BMP"));
+    ASSERT_EQ(bitmap.Width(), independent.width());
+    ASSERT_EQ(bitmap.Height(), rows);
+    ASSERT_EQ(bitmap.Height(), independent.height());
+    ASSERT_EQ(bitmap.PixelFormat(), TPixelFormat::pf8bit);
+    for (int y = 0; y < rows; ++y) {
+        ASSERT_EQ(std::memcmp(bitmap.ScanLine(y), independent.constScanLine(y), 2080), 0)
+            << "row " << y;
+        EXPECT_EQ(bitmap.ScanLine(y)[1000], WidePixel(1000, y));
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    SizeFields, WideFileTest,
+    testing::Values(WideCase{"Zero", 3, 0}, WideCase{"One", 3, 1},
+                    WideCase{"OneTooMany", 3, 2080 * 3 + 1}, WideCase{"AllOnes", 3, 0xFFFFFFFF},
+                    WideCase{"TopDownRight", -5, 2080 * 5}, WideCase{"TopDownWrong", -5, 7},
+                    WideCase{"TopDownSignedProduct", -5, static_cast<std::uint32_t>(2080 * -5)}),
+    CaseName());
 
 // A stream not at its start is not repaired; a file refused from there is tried again from the
 // start of the stream, without its last two bytes.
@@ -205,8 +257,10 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase{"FullTableFileClaimingAbsurdSize",
                       [] { return WithField(FullTableFile(200, 4, 3), 18, 0x7FFFFFFF); },
                       "Error: a bitmap of 2147483647 x 3 pixels is larger"},
-        MalformedCase{"WideFileWithNegativeHeight", [] { return WideFile(-3, 7); },
-                      "Error: a bitmap of 2080 x -3 pixels cannot be read."},
+        MalformedCase{
+            "WideFileWithAbsurdNegativeHeight",
+            [] { return WithField(WideFile(3, 7), 22, static_cast<std::uint32_t>(-1000000)); },
+            "Error: a bitmap of 2080 x -1000000 pixels cannot be read."},
         MalformedCase{"WideFileWithAbsurdHeight",
                       [] { return WithField(WideFile(3, 7), 22, 1000000); },
                       "Error: a bitmap of 2080 x 1000000 pixels cannot be read."},

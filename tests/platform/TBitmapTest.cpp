@@ -1,6 +1,7 @@
 #include "platform/TBitmap.h"
 #include "platform/Exception.h"
 
+#include "BitmapFileParts.h"
 #include "TemporaryFolder.h"
 #include "TestNames.h"
 
@@ -9,6 +10,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <malloc.h>
 #include <sstream>
 
 namespace {
@@ -47,12 +49,6 @@ std::string Bytes(const TBitmap& bitmap) {
     std::ostringstream out;
     bitmap.SaveToStream(out);
     return out.str();
-}
-
-void Put32(std::string& bytes, std::size_t at, std::uint32_t value) {
-    const char little[4] = {static_cast<char>(value), static_cast<char>(value >> 8),
-                            static_cast<char>(value >> 16), static_cast<char>(value >> 24)};
-    bytes.replace(at, 4, little, 4);
 }
 
 std::uint32_t Get16(const std::string& bytes, std::size_t at) {
@@ -526,7 +522,147 @@ INSTANTIATE_TEST_SUITE_P(
                     [](std::string b) {
                         Put32(b, 46, 300);
                         return b;
+                    }},
+        GarbageCase{"PixelOffsetZeroAndPixelsCutShort",
+                    [](std::string b) {
+                        Put32(b, 10, 0);
+                        return b.substr(0, b.size() - 1);
+                    }},
+        GarbageCase{"HeaderSizeLeavingTooFewPixels",
+                    [](std::string b) {
+                        Put32(b, 14, 108);
+                        return b;
+                    }},
+        GarbageCase{"TwentyFourBitHeaderSizeLeavingTooFewPixels",
+                    [](std::string) {
+                        std::string b = Bytes(Make(TPixelFormat::pf24bit, 8, 8));
+                        Put32(b, 14, 108);
+                        return b;
+                    }},
+        GarbageCase{"RunLengthPixelsPastTheEnd",
+                    [](std::string b) {
+                        Put32(b, 30, 1);
+                        Put32(b, 10, 5000);
+                        return b;
                     }}),
+    CaseName());
+
+// Qt's reader takes the pixels from after the headers and colour table when the offset points
+// inside them, as sloppy writers leave it; that stays so.
+TEST(TBitmap, PixelOffsetInsideTheHeadersReadsThePixelsAfterThem) {
+    TBitmap valid = Make(TPixelFormat::pf8bit, 4, 3);
+    valid.ScanLine(2)[1] = 9;
+    std::string bytes = Bytes(valid);
+    Put32(bytes, 10, 0);
+    std::istringstream in(bytes);
+    TBitmap bitmap;
+    bitmap.LoadFromStream(in);
+    EXPECT_EQ(bitmap.ScanLine(2)[1], 9);
+}
+
+// Fills what malloc hands out while it lives (glibc's allocator; a sanitizer's own ignores it),
+// so that pixels nobody wrote show whatever the filling was.
+class HeapFilling {
+public:
+    explicit HeapFilling(int fill) { mallopt(M_PERTURB, fill); }
+    HeapFilling(const HeapFilling&) = delete;
+    HeapFilling& operator=(const HeapFilling&) = delete;
+    ~HeapFilling() { mallopt(M_PERTURB, 0); }
+};
+
+std::vector<std::uint32_t> PixelsLoadedUnder(int fill, const std::string& file) {
+    const HeapFilling filling(fill);
+    std::istringstream in(file);
+    TBitmap bitmap;
+    bitmap.LoadFromStream(in);
+    std::vector<std::uint32_t> pixels;
+    for (int y = 0; y < bitmap.Height(); ++y) {
+        for (int x = 0; x < bitmap.Width(); ++x) {
+            pixels.push_back(bitmap.Pixel(x, y));
+        }
+    }
+    return pixels;
+}
+
+// A run-length encoded file of 5 x 3 pixels and what it shows.
+struct RunLengthCase {
+    const char* name;
+    std::uint16_t bitsPerPixel;
+    std::int32_t height; // negative: the first row encoded is the top one
+    std::vector<int> encoded;
+    std::vector<std::string> rows; // from the top, a colour index a hex digit
+};
+
+class RunLengthTest : public testing::TestWithParam<RunLengthCase> {};
+
+TEST_P(RunLengthTest, EveryPixelHasAnIndexAndSkippedOnesTakeIndexZero) {
+    BitmapFileParts parts;
+    parts.width = 5;
+    parts.height = GetParam().height;
+    parts.bitsPerPixel = GetParam().bitsPerPixel;
+    parts.compression = GetParam().bitsPerPixel == 8 ? 1 : 2;
+    for (int i = 0; i < 16; ++i) {
+        parts.colourTable.push_back(static_cast<std::uint32_t>(0x102030 + i * 0x0F0E0D));
+    }
+    for (const int byte : GetParam().encoded) {
+        parts.pixels.push_back(static_cast<char>(byte));
+    }
+    const std::string file = BitmapFile(parts);
+
+    std::istringstream in(file);
+    TBitmap bitmap;
+    bitmap.LoadFromStream(in);
+    ASSERT_EQ(bitmap.Width(), 5);
+    ASSERT_EQ(bitmap.Height(), 3);
+    EXPECT_EQ(bitmap.PixelFormat(),
+              GetParam().bitsPerPixel == 8 ? TPixelFormat::pf8bit : TPixelFormat::pf4bit);
+    for (int y = 0; y < 3; ++y) {
+        std::string row;
+        for (int x = 0; x < 5; ++x) {
+            row += "0123456789abcdef"[bitmap.ScanLine(y)[x] & 0xF];
+            EXPECT_LT(bitmap.ScanLine(y)[x], 16) << x << "," << y;
+        }
+        EXPECT_EQ(row, GetParam().rows[static_cast<std::size_t>(y)]) << "row " << y;
+    }
+    EXPECT_EQ(PixelsLoadedUnder(0x5A, file), PixelsLoadedUnder(0xA5, file));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, RunLengthTest,
+    testing::Values(
+        RunLengthCase{"EightBitComplete",
+                      8,
+                      3,
+                      {5, 1, 0, 0, 0, 5, 2, 3, 4, 5, 6, 0, 0, 0, 2, 7, 3, 8, 0, 0, 0, 1},
+                      {"77888", "23456", "11111"}},
+        RunLengthCase{"EightBitEndsEarly", 8, 3, {2, 5, 0, 1}, {"00000", "00000", "55000"}},
+        RunLengthCase{
+            "EightBitDelta", 8, 3, {1, 5, 0, 2, 2, 1, 2, 6, 0, 1}, {"00000", "00066", "50000"}},
+        RunLengthCase{"EightBitCutShort", 8, 3, {5, 5, 0, 0, 2}, {"00000", "00000", "55555"}},
+        RunLengthCase{"EightBitCutInAStoredRun", 8, 3, {0, 4, 1, 2}, {"00000", "00000", "12000"}},
+        RunLengthCase{"EightBitRunPastTheRowIsCut",
+                      8,
+                      3,
+                      {7, 1, 0, 0, 3, 2, 0, 1},
+                      {"00000", "22200", "11111"}},
+        RunLengthCase{"EightBitDeltaPastTheBottom",
+                      8,
+                      3,
+                      {1, 4, 0, 2, 0, 5, 1, 9, 0, 1},
+                      {"00000", "00000", "40000"}},
+        RunLengthCase{"EightBitTopDown",
+                      8,
+                      -3,
+                      {5, 1, 0, 0, 5, 2, 0, 0, 5, 3, 0, 1},
+                      {"11111", "22222", "33333"}},
+        RunLengthCase{"FourBitComplete",
+                      4,
+                      3,
+                      {5, 0x12, 0, 0, 0, 5, 0x34, 0x56, 0x70, 0, 0, 0, 5, 0x9A, 0, 1},
+                      {"9a9a9", "34567", "12121"}},
+        RunLengthCase{"FourBitEndsEarly", 4, 3, {3, 0x57, 0, 1}, {"00000", "00000", "57500"}},
+        RunLengthCase{
+            "FourBitDelta", 4, 3, {0, 2, 1, 1, 2, 0xAB, 0, 1}, {"00000", "0ab00", "00000"}}),
     CaseName());
 
 } // namespace

@@ -18,12 +18,12 @@ std::string BitmapFile(const BitmapFileParts& parts) {
     Append(bytes, static_cast<std::uint32_t>(54 + tableBytes + parts.pixels.size()), 4);
     Append(bytes, 0, 4);
     Append(bytes, offset, 4);
-    Append(bytes, 40, 4);
+    Append(bytes, parts.headerSize.value_or(40), 4);
     Append(bytes, static_cast<std::uint32_t>(parts.width), 4);
     Append(bytes, static_cast<std::uint32_t>(parts.height), 4);
     Append(bytes, parts.planes, 2);
     Append(bytes, parts.bitsPerPixel, 2);
-    Append(bytes, 0, 4); // no compression
+    Append(bytes, parts.compression, 4);
     Append(bytes, parts.imageSize.value_or(static_cast<std::uint32_t>(parts.pixels.size())), 4);
     Append(bytes, 2835, 4); // 72 dots an inch
     Append(bytes, 2835, 4);
