@@ -1,12 +1,12 @@
 #include "TFormSkyfence.h"
 
-#include "CompassLetters.h"
-#include "HorizonPlot.h"
-#include "MouseReadout.h"
-#include "PositionSentence.h"
-#include "SatellitesInViewSentence.h"
 #include "TProgressBar.h"
 #include "TSkyfenceApplication.h"
+#include "horizon/CompassLetters.h"
+#include "horizon/HorizonPlot.h"
+#include "horizon/MouseReadout.h"
+#include "horizon/ReceivePath.h"
+#include "horizon/SatelliteTexts.h"
 #include "imaging/TExtBitmap.h"
 #include "imaging/TwexImage.h"
 #include "platform/Exception.h"
@@ -14,7 +14,6 @@
 #include "platform/LocaleText.h"
 #include "platform/Mbcs.h"
 #include "serial/ComTexts.h"
-#include "serial/TComDataPacket.h"
 #include "serial/TComPort.h"
 #include "serial/widgets/EditPortSettings.h"
 
@@ -129,25 +128,11 @@ void TFormSkyfence::CreateReception() {
     comPort_->FlowControl().SetControlDTR(TDTRFlowControl::dtrDisable);
     comPort_->OnError = [this](TCustomComPort&, TComErrors errors) { ComPortError(errors); };
 
-    comDataPacketGPRMC_ = &components_.Create<TComDataPacket>(&components_);
-    comDataPacketGPRMC_->SetName("ComDataPacketGPRMC");
-    comDataPacketGPRMC_->SetStartString("$GPRMC,");
-    comDataPacketGPRMC_->SetStopString("*");
-    comDataPacketGPRMC_->SetIncludeStrings(true);
-    comDataPacketGPRMC_->OnPacket = [this](TComDataPacket&, const std::string& str) {
-        ComDataPacketGPRMCPacket(str);
-    };
-    comDataPacketGPRMC_->SetComPort(comPort_);
-
-    comDataPacketGPGSV_ = &components_.Create<TComDataPacket>(&components_);
-    comDataPacketGPGSV_->SetName("ComDataPacketGPGSV");
-    comDataPacketGPGSV_->SetStartString("$GPGSV,");
-    comDataPacketGPGSV_->SetStopString("*");
-    comDataPacketGPGSV_->SetIncludeStrings(false);
-    comDataPacketGPGSV_->OnPacket = [this](TComDataPacket&, const std::string& str) {
-        ComDataPacketGPGSVPacket(str);
-    };
-    comDataPacketGPGSV_->SetComPort(comPort_);
+    receivePath_ =
+        std::make_unique<ReceivePath>(grids_.HorizonGrid, *this, [this](const std::string& line) {
+            ScheduleControlUpdates(controlUpdates_.SetText(*labelPosition_, line));
+        });
+    receivePath_->SetComPort(comPort_);
 }
 
 template <class T>
@@ -527,22 +512,38 @@ void TFormSkyfence::MenuHelpAboutClick() {
 }
 
 void TFormSkyfence::ComDataPacketGPGSVPacket(const std::string& str) {
-    HandleSatellitesInView(str, *this, grids_.HorizonGrid);
+    receivePath_->SatellitesInViewPacket(str);
 }
 
 void TFormSkyfence::ComDataPacketGPRMCPacket(const std::string& str) {
-    ScheduleControlUpdates(controlUpdates_.SetText(*labelPosition_, DecodePositionSentence(str)));
+    receivePath_->PositionPacket(str);
 }
 
-void TFormSkyfence::SetLabelCaption(const std::string& name, const std::string& caption) {
-    if (const auto found = tableLabels_.find(name); found != tableLabels_.end()) {
-        ScheduleControlUpdates(controlUpdates_.SetText(*found->second, caption));
+void TFormSkyfence::ShowSatellitesInView(std::int32_t count) {
+    if (labelNumSatellites_ != nullptr) {
+        ScheduleControlUpdates(
+            controlUpdates_.SetText(*labelNumSatellites_, SatellitesInViewText(count)));
     }
 }
 
-void TFormSkyfence::SetProgressPosition(const std::string& name, int position) {
-    if (const auto found = tableBars_.find(name); found != tableBars_.end()) {
-        ScheduleControlUpdates(controlUpdates_.SetPosition(*found->second, position));
+void TFormSkyfence::ShowRow(std::int64_t row, const SatelliteReport& satellite) {
+    SetRow(row, SatelliteRowText(satellite), satellite.SNR);
+}
+
+void TFormSkyfence::ClearRow(std::int64_t row) {
+    SetRow(row, std::string(), 0);
+}
+
+void TFormSkyfence::SetRow(std::int64_t row, std::string caption, int position) {
+    if (row < 1 || row > static_cast<std::int64_t>(tableRows_.size())) {
+        return;
+    }
+    const auto& [label, bar] = tableRows_[static_cast<std::size_t>(row - 1)];
+    if (label != nullptr) {
+        ScheduleControlUpdates(controlUpdates_.SetText(*label, std::move(caption)));
+    }
+    if (bar != nullptr) {
+        ScheduleControlUpdates(controlUpdates_.SetPosition(*bar, position));
     }
 }
 
@@ -561,16 +562,15 @@ void TFormSkyfence::SetText(QLabel& label, const std::string& text) {
     }
 }
 
-// The table's controls by name, found once rather than for every sentence.
+// The table's controls by name ("LabelSat%.2d", "ProgressBarSat%.2d"), found once rather than for
+// every sentence.
 void TFormSkyfence::IndexSatelliteTable() {
-    for (QLabel* label : findChildren<QLabel*>()) {
-        const std::string name = label->objectName().toStdString();
-        if (name == "LabelNumSatellites" || name.starts_with("LabelSat")) {
-            tableLabels_[name] = label;
-        }
-    }
-    for (TProgressBar* bar : findChildren<TProgressBar*>()) {
-        tableBars_[bar->objectName().toStdString()] = bar;
+    labelNumSatellites_ = Component<QLabel>("LabelNumSatellites");
+    for (std::size_t row = 1; row <= tableRows_.size(); ++row) {
+        const std::string label = Format("LabelSat%.2d", static_cast<int>(row));
+        const std::string bar = Format("ProgressBarSat%.2d", static_cast<int>(row));
+        tableRows_[row - 1] = {Component<QLabel>(label.c_str()),
+                               Component<TProgressBar>(bar.c_str())};
     }
 }
 

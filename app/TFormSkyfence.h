@@ -1,9 +1,9 @@
 #pragma once
 
 #include "ControlUpdates.h"
-#include "HorizonGrids.h"
-#include "PlotSettings.h"
-#include "SatelliteTable.h"
+#include "horizon/HorizonGrids.h"
+#include "horizon/PlotSettings.h"
+#include "horizon/SatelliteTable.h"
 #include "platform/TBitmap.h"
 #include "platform/TComponent.h"
 #include "serial/ComTypes.h"
@@ -12,6 +12,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -25,7 +26,7 @@ class QMenu;
 class QPushButton;
 class QTabWidget;
 class QTimer;
-class TComDataPacket;
+class ReceivePath;
 class TProgressBar;
 class TComPort;
 class TCustomComPort;
@@ -50,9 +51,10 @@ public:
     void ComDataPacketGPGSVPacket(const std::string& str);
     void ComDataPacketGPRMCPacket(const std::string& str);
 
-    // SatelliteTable: the rows and the count, found by component name.
-    void SetLabelCaption(const std::string& name, const std::string& caption) override;
-    void SetProgressPosition(const std::string& name, int position) override;
+    // SatelliteTable: the count and rows 01 to 12 of the "Satellites" tab.
+    void ShowSatellitesInView(std::int32_t count) override;
+    void ShowRow(std::int64_t row, const SatelliteReport& satellite) override;
+    void ClearRow(std::int64_t row) override;
 
     // Picks the file for "Load ..."; the open-file dialog unless replaced (tests do).
     std::function<std::optional<std::string>()> ChooseDataFile;
@@ -87,6 +89,7 @@ private:
     void FormClose();
     void ConstructSatelliteRows();
     void IndexSatelliteTable();
+    void SetRow(std::int64_t row, std::string caption, int position);
     static void SetText(QLabel& label, const std::string& text);
     void ScheduleControlUpdates(bool first);
     void SetUpPlotBitmap(TwexImage& image, TExtBitmap*& bitmap);
@@ -124,13 +127,13 @@ private:
     // Owner of the window's non-visual components: the port and its two packets.
     TComponent components_;
     TComPort* comPort_ = nullptr;
-    TComDataPacket* comDataPacketGPRMC_ = nullptr;
-    TComDataPacket* comDataPacketGPGSV_ = nullptr;
     TBitmap glyphLedOff_;
     TBitmap glyphLedOn_;
     bool receiverLostPending_ = false;
 
     HorizonGrids grids_;
+    // Raises grids_.HorizonGrid; gone before the grids and the port.
+    std::unique_ptr<ReceivePath> receivePath_;
     std::string dataFolder_;
     int averageWidth_ = 1;
     bool shown_ = false;
@@ -158,7 +161,7 @@ private:
     QAction* menuPopupFilled_ = nullptr;
     QAction* menuPopupPolar_ = nullptr;
     std::array<QLabel*, 10> compassLabels_{};
-    std::unordered_map<std::string, QLabel*> tableLabels_;
-    std::unordered_map<std::string, TProgressBar*> tableBars_;
+    QLabel* labelNumSatellites_ = nullptr;
+    std::array<std::pair<QLabel*, TProgressBar*>, 12> tableRows_{};
     ControlUpdates controlUpdates_;
 };

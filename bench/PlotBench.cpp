@@ -1,7 +1,7 @@
 // PlotHorizon of a full, varied grid into the window's 540 by 273 target. Targets on one core:
 // rectangular under 3 ms, polar under 6 ms: it runs every 5 s on the window's thread.
-#include "app/HorizonGrid.h"
-#include "app/HorizonPlot.h"
+#include "horizon/HorizonGrid.h"
+#include "horizon/HorizonPlot.h"
 
 #include <benchmark/benchmark.h>
 

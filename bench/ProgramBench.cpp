@@ -6,7 +6,7 @@
 #include "Installation.h"
 #include "ProcessStatus.h"
 #include "TemporaryFolder.h"
-#include "app/HorizonGrid.h"
+#include "horizon/HorizonGrid.h"
 #include "platform/PseudoTerminal.h"
 #include "platform/TStringList.h"
 

@@ -1,8 +1,9 @@
 // The receive path: one satellites-in-view sentence handled and folded into the grid, and the
 // grid's save and load. Targets: 100,000 sentences a second on one core; save and load of a full
 // grid under 2 ms each.
-#include "app/HorizonGrid.h"
-#include "app/SatellitesInViewSentence.h"
+#include "horizon/HorizonGrid.h"
+#include "horizon/SatelliteTexts.h"
+#include "horizon/SatellitesInViewSentence.h"
 #include "platform/Formatting.h"
 
 #include <benchmark/benchmark.h>
@@ -14,15 +15,17 @@
 
 namespace {
 
-// Looks controls up by name as the window does, in a table of the window's size.
+// Makes the texts the window shows, as the window does for every row.
 class NamedControls : public SatelliteTable {
 public:
-    void SetLabelCaption(const std::string& name, const std::string& caption) override {
-        benchmark::DoNotOptimize(name.size() + caption.size());
+    void ShowSatellitesInView(std::int32_t count) override {
+        benchmark::DoNotOptimize(SatellitesInViewText(count).size());
     }
-    void SetProgressPosition(const std::string& name, int position) override {
-        benchmark::DoNotOptimize(name.size() + static_cast<std::size_t>(position));
+    void ShowRow(std::int64_t row, const SatelliteReport& satellite) override {
+        benchmark::DoNotOptimize(SatelliteRowText(satellite).size() +
+                                 static_cast<std::size_t>(row));
     }
+    void ClearRow(std::int64_t row) override { benchmark::DoNotOptimize(row); }
 };
 
 // A day's worth of different sentences, so that every fold reads a different line.

@@ -1,6 +1,6 @@
 #include "FuzzCheck.h"
 #include "FuzzEntries.h"
-#include "app/PositionSentence.h"
+#include "horizon/PositionSentence.h"
 #include "serial/TComDataPacket.h"
 
 #include <string>

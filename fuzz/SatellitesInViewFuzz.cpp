@@ -1,7 +1,7 @@
 #include "FuzzCheck.h"
 #include "FuzzEntries.h"
-#include "app/HorizonGrid.h"
-#include "app/SatellitesInViewSentence.h"
+#include "horizon/HorizonGrid.h"
+#include "horizon/SatellitesInViewSentence.h"
 #include "platform/CommaText.h"
 #include "platform/Conversions.h"
 #include "platform/Exception.h"
@@ -22,8 +22,9 @@ constexpr std::size_t MaxFoldedRows = 400;
 
 class NoControls : public SatelliteTable {
 public:
-    void SetLabelCaption(const std::string&, const std::string&) override {}
-    void SetProgressPosition(const std::string&, int) override {}
+    void ShowSatellitesInView(std::int32_t) override {}
+    void ShowRow(std::int64_t, const SatelliteReport&) override {}
+    void ClearRow(std::int64_t) override {}
 };
 
 // Joined fields split back into the same fields; only a final empty field is lost, as a final

@@ -1,4 +1,4 @@
-#include "app/HorizonGrid.h"
+#include "horizon/HorizonGrid.h"
 #include "app/TFormSkyfence.h"
 #include "platform/MainThreadCalls.h"
 #include "platform/PseudoTerminal.h"

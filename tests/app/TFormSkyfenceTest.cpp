@@ -1,5 +1,5 @@
 #include "app/TFormSkyfence.h"
-#include "app/HorizonGrid.h"
+#include "horizon/HorizonGrid.h"
 #include "app/TProgressBar.h"
 #include "app/TerminationSignals.h"
 #include "imaging/TExtBitmap.h"

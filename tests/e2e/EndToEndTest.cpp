@@ -4,7 +4,7 @@
 #include "Installation.h"
 #include "Simulator.h"
 
-#include "app/HorizonGrid.h"
+#include "horizon/HorizonGrid.h"
 #include "app/TFormSkyfence.h"
 #include "platform/CommaText.h"
 #include "platform/MainThreadCalls.h"

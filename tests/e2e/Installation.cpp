@@ -1,6 +1,6 @@
 #include "Installation.h"
 
-#include "app/HorizonGrid.h"
+#include "horizon/HorizonGrid.h"
 
 #include <filesystem>
 

@@ -5,7 +5,7 @@
 #include "Installation.h"
 #include "Simulator.h"
 
-#include "app/HorizonGrid.h"
+#include "horizon/HorizonGrid.h"
 #include "platform/CommaText.h"
 
 #include "TemporaryFolder.h"

@@ -1,6 +1,6 @@
 #include "TemporaryFolder.h"
-#include "app/HorizonGrid.h"
-#include "app/SatellitesInViewSentence.h"
+#include "horizon/HorizonGrid.h"
+#include "horizon/SatellitesInViewSentence.h"
 #include "platform/CommaText.h"
 #include "platform/Exception.h"
 #include "tools/replay/FileBlocks.h"

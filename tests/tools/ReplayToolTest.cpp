@@ -1,6 +1,6 @@
 #include "TemporaryFolder.h"
 #include "TestNames.h"
-#include "app/HorizonGrid.h"
+#include "horizon/HorizonGrid.h"
 #include "platform/CommaText.h"
 #include "platform/TStringList.h"
 

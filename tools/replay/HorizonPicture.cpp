@@ -1,6 +1,6 @@
 #include "HorizonPicture.h"
 
-#include "app/HorizonPlot.h"
+#include "horizon/HorizonPlot.h"
 #include "imaging/TExtBitmap.h"
 #include "platform/Exception.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/PlotSettings.h"
+#include "horizon/PlotSettings.h"
 #include "platform/TStringList.h"
 
 #include <string>

@@ -1,34 +1,15 @@
 #include "ReceptionReplay.h"
 
 #include "FileBlocks.h"
-#include "app/HorizonGrid.h"
-#include "app/PositionSentence.h"
-#include "app/SatellitesInViewSentence.h"
+#include "horizon/HorizonGrid.h"
 #include "platform/Exception.h"
 
 ReceptionReplay::ReceptionReplay() : ReceptionReplay(NewGrid()) {}
 
-ReceptionReplay::ReceptionReplay(TStringList startGrid) : grid_(std::move(startGrid)) {
-    position_.SetStartString("$GPRMC,");
-    position_.SetStopString("*");
-    position_.SetIncludeStrings(true);
-    position_.OnPacket = [this](TComDataPacket&, const std::string& sentence) {
-        // The line only shows in the window, but decoding it is part of the path replayed.
-        static_cast<void>(DecodePositionSentence(sentence));
-        ++positionSentences_;
-    };
-    satellitesInView_.SetStartString("$GPGSV,");
-    satellitesInView_.SetStopString("*");
-    satellitesInView_.SetIncludeStrings(false);
-    satellitesInView_.OnPacket = [this](TComDataPacket&, const std::string& body) {
-        HandleSatellitesInView(body, table_, grid_);
-        ++satellitesInViewSentences_;
-    };
-}
+ReceptionReplay::ReceptionReplay(TStringList startGrid) : grid_(std::move(startGrid)) {}
 
 void ReceptionReplay::AppendBlock(const std::string& block) {
-    position_.AppendData(block);
-    satellitesInView_.AppendData(block);
+    path_.AppendBlock(block);
 }
 
 void ReceptionReplay::Feed(std::string_view bytes, std::size_t blockSize) {

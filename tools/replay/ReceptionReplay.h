@@ -1,21 +1,20 @@
 #pragma once
 
 #include "SilentSatelliteTable.h"
+#include "horizon/ReceivePath.h"
 #include "platform/TStringList.h"
-#include "serial/TComDataPacket.h"
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
-// Received bytes through the program's own receive path: its two data packets, its sentence
-// handlers and a horizon grid. There is no port; each block goes to the packets in the order
-// the port hands a block to its links.
+// Received bytes through the program's own receive path into a horizon grid. There is no port;
+// each block goes to the path as the port would hand it to its links.
 class ReceptionReplay {
 public:
     ReceptionReplay();
     explicit ReceptionReplay(TStringList startGrid);
-    // The packets' handlers hold this object.
+    // The path holds the grid and the table.
     ReceptionReplay(const ReceptionReplay&) = delete;
     ReceptionReplay& operator=(const ReceptionReplay&) = delete;
 
@@ -27,15 +26,12 @@ public:
     void FeedFile(const std::string& path, std::size_t blockSize);
 
     const TStringList& Grid() const { return grid_; }
-    std::size_t PositionSentences() const { return positionSentences_; }
-    std::size_t SatellitesInViewSentences() const { return satellitesInViewSentences_; }
+    std::size_t PositionSentences() const { return path_.PositionSentences(); }
+    std::size_t SatellitesInViewSentences() const { return path_.SatellitesInViewSentences(); }
 
 private:
     SilentSatelliteTable table_;
     TStringList grid_;
-    std::size_t positionSentences_ = 0;
-    std::size_t satellitesInViewSentences_ = 0;
-    // The program attaches the position packet first, so the port serves it first.
-    TComDataPacket position_;
-    TComDataPacket satellitesInView_;
+    // The position line only shows in the window, but decoding it is part of the path replayed.
+    ReceivePath path_{grid_, table_, nullptr};
 };

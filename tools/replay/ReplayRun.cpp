@@ -2,7 +2,7 @@
 
 #include "HorizonPicture.h"
 #include "ReceptionReplay.h"
-#include "app/HorizonGrid.h"
+#include "horizon/HorizonGrid.h"
 #include "platform/AtomicFileWriter.h"
 
 #include <optional>

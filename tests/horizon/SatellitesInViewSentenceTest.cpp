@@ -1,5 +1,6 @@
-#include "app/SatellitesInViewSentence.h"
-#include "app/HorizonGrid.h"
+#include "horizon/SatellitesInViewSentence.h"
+#include "NamedSatelliteTable.h"
+#include "horizon/HorizonGrid.h"
 #include "platform/CommaText.h"
 #include "platform/Formatting.h"
 
@@ -12,7 +13,7 @@
 namespace {
 
 // The window's satellite table: the count label and rows 01 to 12, nothing else.
-class FakeSatelliteTable : public SatelliteTable {
+class FakeSatelliteTable : public NamedSatelliteTable {
 public:
     FakeSatelliteTable() {
         captions["LabelNumSatellites"] = "Number of satellites in view ...";

@@ -1,5 +1,5 @@
-#include "app/HorizonGrids.h"
-#include "app/HorizonGrid.h"
+#include "horizon/HorizonGrids.h"
+#include "horizon/HorizonGrid.h"
 #include "platform/Exception.h"
 
 #include "ChildProcess.h"

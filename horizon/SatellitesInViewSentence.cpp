@@ -5,7 +5,6 @@
 #include "platform/CommaText.h"
 #include "platform/Conversions.h"
 #include "platform/Exception.h"
-#include "platform/Formatting.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -39,40 +38,6 @@ SatelliteReport ReadReport(const std::vector<std::string>& fields, std::size_t f
     return report;
 }
 
-// Row numbers come from the sentence, so they are computed wide enough never to overflow.
-std::string RowName(const char* prefix, std::int64_t row) {
-    std::string name = prefix;
-    AppendInteger(name, row, 2);
-    return name;
-}
-
-std::string LabelName(std::int64_t row) {
-    return RowName("LabelSat", row);
-}
-
-std::string BarName(std::int64_t row) {
-    return RowName("ProgressBarSat", row);
-}
-
-// "PRN:%.2d   SNR:%d dB   AZ:%d  EL:%d", made for every satellite of every sentence.
-std::string Caption(const SatelliteReport& report) {
-    std::string caption = "PRN:";
-    caption.reserve(48);
-    AppendInteger(caption, report.PRN, 2);
-    caption += "   SNR:";
-    AppendInteger(caption, report.SNR);
-    caption += " dB   AZ:";
-    AppendInteger(caption, report.Azimuth);
-    caption += "  EL:";
-    AppendInteger(caption, report.Elevation);
-    return caption;
-}
-
-void ClearRow(SatelliteTable& table, std::int64_t row) {
-    table.SetLabelCaption(LabelName(row), "");
-    table.SetProgressPosition(BarName(row), 0);
-}
-
 } // namespace
 
 void HandleSatellitesInView(std::string_view body, SatelliteTable& table, TStringList& grid) {
@@ -83,11 +48,12 @@ void HandleSatellitesInView(std::string_view body, SatelliteTable& table, TStrin
     try {
         const std::int64_t message = StrToInt(fields[1]);
         const std::int32_t inView = StrToInt(fields[2]);
-        table.SetLabelCaption("LabelNumSatellites", IntToStr(inView) + " satellites in view");
+        table.ShowSatellitesInView(inView);
 
+        // Row numbers come from the sentence, so they are computed wide enough never to overflow.
         const std::int64_t firstRow = (message - 1) * 4 + 1;
         for (std::int64_t k = 0; k < 4; ++k) {
-            ClearRow(table, firstRow + k);
+            table.ClearRow(firstRow + k);
         }
 
         const std::size_t groups = (fields.size() - 3) / 4;
@@ -95,11 +61,10 @@ void HandleSatellitesInView(std::string_view body, SatelliteTable& table, TStrin
             const SatelliteReport report = ReadReport(fields, 3 + 4 * k);
             const std::int64_t row = firstRow + static_cast<std::int64_t>(k);
             if (report.PRN == 0) {
-                ClearRow(table, row);
+                table.ClearRow(row);
                 continue;
             }
-            table.SetLabelCaption(LabelName(row), Caption(report));
-            table.SetProgressPosition(BarName(row), report.SNR);
+            table.ShowRow(row, report);
             FoldReport(grid, report.Azimuth, report.Elevation, report.SNR);
         }
     } catch (const Exception&) {

@@ -1,6 +1,6 @@
-#include "app/CompassLetters.h"
-#include "app/MouseReadout.h"
-#include "app/PolarToXY.h"
+#include "horizon/CompassLetters.h"
+#include "horizon/MouseReadout.h"
+#include "horizon/PolarToXY.h"
 #include "platform/Mbcs.h"
 
 #include "TestNames.h"

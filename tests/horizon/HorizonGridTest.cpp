@@ -1,4 +1,4 @@
-#include "app/HorizonGrid.h"
+#include "horizon/HorizonGrid.h"
 #include "platform/CommaText.h"
 #include "platform/Conversions.h"
 #include "platform/Exception.h"

@@ -1,7 +1,7 @@
-#include "app/HorizonGrid.h"
-#include "app/PositionSentence.h"
-#include "app/SatelliteTable.h"
-#include "app/SatellitesInViewSentence.h"
+#include "NamedSatelliteTable.h"
+#include "horizon/HorizonGrid.h"
+#include "horizon/PositionSentence.h"
+#include "horizon/SatellitesInViewSentence.h"
 #include "platform/Mbcs.h"
 #include "platform/TStringList.h"
 
@@ -77,7 +77,7 @@ std::vector<std::string_view> Lines(std::string_view text) {
     return lines;
 }
 
-class RecordingTable : public SatelliteTable {
+class RecordingTable : public NamedSatelliteTable {
 public:
     void SetLabelCaption(const std::string& name, const std::string& caption) override {
         captions[name] = caption;

@@ -1,7 +1,7 @@
-#include "app/HorizonPlot.h"
-#include "app/HorizonGrid.h"
-#include "app/PolarToXY.h"
-#include "app/SatellitesInViewSentence.h"
+#include "horizon/HorizonPlot.h"
+#include "horizon/HorizonGrid.h"
+#include "horizon/PolarToXY.h"
+#include "horizon/SatellitesInViewSentence.h"
 #include "platform/CommaText.h"
 #include "platform/TStringList.h"
 
@@ -193,8 +193,9 @@ TStringList GridFromLog(const std::string& name) {
     content << log.rdbuf();
     const std::string text = content.str();
     class NoTable : public SatelliteTable {
-        void SetLabelCaption(const std::string&, const std::string&) override {}
-        void SetProgressPosition(const std::string&, int) override {}
+        void ShowSatellitesInView(std::int32_t) override {}
+        void ShowRow(std::int64_t, const SatelliteReport&) override {}
+        void ClearRow(std::int64_t) override {}
     } table;
     TStringList grid = NewGrid();
     for (std::size_t at = text.find("$GPGSV,"); at != std::string::npos;

@@ -1,4 +1,4 @@
-#include "app/PositionSentence.h"
+#include "horizon/PositionSentence.h"
 #include "platform/Mbcs.h"
 
 #include "TestNames.h"

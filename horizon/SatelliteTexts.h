@@ -1,0 +1,12 @@
+#pragma once
+
+#include "SatelliteReport.h"
+
+#include <cstdint>
+#include <string>
+
+// "11 satellites in view": the count as the table shows it.
+std::string SatellitesInViewText(std::int32_t count);
+
+// "PRN:01   SNR:46 dB   AZ:83  EL:40": one satellite as its row shows it.
+std::string SatelliteRowText(const SatelliteReport& satellite);
