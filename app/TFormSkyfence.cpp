@@ -458,8 +458,8 @@ void TFormSkyfence::ShowPortSummary() {
     bitBtnStartStop_->setToolTip(ToQString(summary));
 }
 
-// A receiver that goes away (unplugged, switched off) is reported once as an I/O error. The port
-// cannot be closed from inside its own event delivery, so that waits for the event loop.
+// A receiver that goes away (unplugged, switched off) is reported once as an I/O error. Its
+// message box must not hold up the port's event delivery, so that waits for the event loop.
 void TFormSkyfence::ComPortError(TComErrors errors) {
     if (!errors.Contains(TComError::errIO) || receiverLostPending_) {
         return;

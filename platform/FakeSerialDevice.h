@@ -14,7 +14,7 @@
 // and every call is recorded in order ("Open COM1", "SetupComm 1024 1024", "SetCommState",
 // "SetCommTimeouts", "SetCommMask 0x05ff", "WaitEvent", "ClearCommError",
 // "GetCommModemStatus", "PurgeComm 3", "ReadFile 12", "Close"). Safe to script from the test
-// while the port's event thread waits on it.
+// while the port's event thread waits on it. Reads take what is queued and never wait.
 class FakeSerialDevice : public SerialDevice {
 public:
     // What the test sees of the device; shared so that the test keeps it after handing the

@@ -1,5 +1,6 @@
 #include "PosixSerialDevice.h"
 
+#include "ReadLimits.h"
 #include "TermiosSettings.h"
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <limits>
 #include <linux/serial.h>
 #include <poll.h>
 #include <pthread.h>
@@ -145,7 +147,7 @@ int PosixSerialDevice::Open(const std::string& port) {
     inputSize_ = MinimumQueueCapacity;
     outputSize_ = MinimumQueueCapacity;
     control_ = DeviceControlBlock{};
-    timeouts_ = CommTimeouts{};
+    timeouts_ = ImmediateReads;
     queue_.clear();
     errors_ = 0;
     pendingEvents_ = 0;
@@ -164,6 +166,7 @@ void PosixSerialDevice::Close() {
     // A wait still blocked in poll must leave it before its descriptors are closed.
     closing_ = true;
     Signal(wakeEvent_.Get());
+    WakeReadersLocked();
     waitEnded_.wait(lock, [this] { return waiters_ == 0; });
     StopModemWatch();
 
@@ -355,8 +358,14 @@ int PosixSerialDevice::PurgeComm(std::uint32_t flags) {
     if (!device_.IsOpen()) {
         return EBADF;
     }
-    const bool input = (flags & (Purge::RxAbort | Purge::RxClear)) != 0;
-    const bool output = (flags & (Purge::TxAbort | Purge::TxClear)) != 0;
+    // An abort only ends the reads under way: bytes already received stay for the port, which
+    // may still deliver them while it closes. There are no writes to end.
+    if ((flags & Purge::RxAbort) != 0) {
+        ++readAborts_;
+        WakeReadersLocked();
+    }
+    const bool input = (flags & Purge::RxClear) != 0;
+    const bool output = (flags & Purge::TxClear) != 0;
     if (input) {
         const std::size_t queuedBefore = queue_.size();
         queue_.clear();
@@ -383,22 +392,112 @@ int PosixSerialDevice::ReadFile(void* buffer, std::uint32_t count, std::uint32_t
     if (buffer == nullptr && count != 0) {
         return EINVAL;
     }
-    const std::lock_guard lock(mutex_);
-    if (!device_.IsOpen()) {
+    std::unique_lock lock(mutex_);
+    if (!device_.IsOpen() || closing_) {
         return EBADF;
     }
-    DrainLocked();
+    using Clock = std::chrono::steady_clock;
+    const ReadLimits limits = ReadLimits::For(timeouts_, count);
+    const Clock::time_point start = Clock::now();
+    const std::uint64_t abortsBefore = readAborts_;
+    char* const bytes = static_cast<char*>(buffer);
+    Clock::time_point lastByte = start;
+    FileDescriptor wake;
+    int emptyWakeups = 0;
+    for (;;) {
+        DrainLocked();
+        if (const std::uint32_t taken = TakeLocked(bytes + transferred, count - transferred)) {
+            transferred += taken;
+            lastByte = Clock::now();
+        }
+        if (transferred == count || !limits.waits || (limits.anyByteEnds && transferred > 0) ||
+            readAborts_ != abortsBefore || closing_ || gone_) {
+            return 0;
+        }
+        std::optional<Clock::time_point> deadline;
+        if (limits.total) {
+            deadline = start + *limits.total;
+        }
+        if (limits.interval && transferred > 0) {
+            const Clock::time_point intervalEnd = lastByte + *limits.interval;
+            deadline = deadline ? std::min(*deadline, intervalEnd) : intervalEnd;
+        }
+        if (deadline && Clock::now() >= *deadline) {
+            return 0;
+        }
+        if (!wake.IsOpen()) {
+            wake.Reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+            if (!wake.IsOpen()) {
+                return errno;
+            }
+        }
+        if (!AwaitInputLocked(lock, wake.Get(), deadline, emptyWakeups)) {
+            return 0;
+        }
+    }
+}
+
+std::uint32_t PosixSerialDevice::TakeLocked(char* buffer, std::uint32_t count) {
     const std::size_t queuedBefore = queue_.size();
     const std::size_t taken = std::min<std::size_t>(count, queue_.size());
-    std::copy_n(queue_.begin(), taken, static_cast<char*>(buffer));
+    std::copy_n(queue_.begin(), taken, buffer);
     queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(taken));
     // Bytes already read need no event of their own any more.
     if (queue_.empty()) {
         pendingEvents_ &= ~(DeviceEvent::RxChar | DeviceEvent::Rx80Full);
     }
-    transferred = static_cast<std::uint32_t>(taken);
     WakeIfRoomLocked(queuedBefore);
-    return 0;
+    return static_cast<std::uint32_t>(taken);
+}
+
+bool PosixSerialDevice::AwaitInputLocked(
+    std::unique_lock<std::mutex>& lock, int wake,
+    std::optional<std::chrono::steady_clock::time_point> deadline, int& emptyWakeups) {
+    int timeout = -1;
+    if (deadline) {
+        // Rounded up: a wake-up a little early would only poll again with nothing to wait for.
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            *deadline - std::chrono::steady_clock::now());
+        timeout = static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(
+            left.count(), 0, std::numeric_limits<int>::max()));
+    }
+    std::array<pollfd, 2> watched{{{device_.Get(), POLLIN, 0}, {wake, POLLIN, 0}}};
+    const std::uint64_t readBefore = bytesRead_;
+    readerWakes_.push_back(wake);
+    ++waiters_;
+    lock.unlock();
+    const int result = ::poll(watched.data(), watched.size(), timeout);
+    const int error = errno;
+    lock.lock();
+    std::erase(readerWakes_, wake);
+    if (--waiters_ == 0) {
+        waitEnded_.notify_all();
+    }
+    if (result < 0) {
+        return error == EINTR;
+    }
+    if (watched[1].revents != 0) {
+        Consume(wake);
+    }
+    const short device = watched[0].revents;
+    if ((device & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        DrainLocked();
+        MarkGoneLocked();
+    } else if ((device & POLLIN) != 0 && watched[1].revents == 0) {
+        DrainLocked();
+        // Readable and yet nothing to read, again and again: treated as gone, as in WaitEvent.
+        emptyWakeups = bytesRead_ == readBefore ? emptyWakeups + 1 : 0;
+        if (emptyWakeups >= MaximumEmptyWakeups) {
+            MarkGoneLocked();
+        }
+    }
+    return true;
+}
+
+void PosixSerialDevice::WakeReadersLocked() {
+    for (const int wake : readerWakes_) {
+        Signal(wake);
+    }
 }
 
 void PosixSerialDevice::PumpLocked() {
@@ -469,6 +568,9 @@ void PosixSerialDevice::QueueLocked(const char* bytes, std::size_t count) {
         }
         queue_.push_back(byte);
         found |= DeviceEvent::RxChar;
+    }
+    if ((found & DeviceEvent::RxChar) != 0) {
+        WakeReadersLocked();
     }
     // 80 % of the size the port asked for, in whole numbers.
     if (found != 0 && queue_.size() * 5 >= std::size_t{inputSize_} * 4) {
@@ -550,6 +652,7 @@ void PosixSerialDevice::MarkGoneLocked() {
         errors_ |= LineError::IOE;
         // Found by a read on another thread: the waiter must hear of it too.
         Signal(wakeEvent_.Get());
+        WakeReadersLocked();
     }
 }
 

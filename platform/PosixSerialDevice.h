@@ -4,6 +4,7 @@
 #include "SerialDevice.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -11,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 // The serial device over a Linux terminal: a serial port, a USB adapter or a pseudo-terminal.
 //
@@ -21,6 +23,15 @@
 // on eventfds: one for StopWait and Close, one for a helper thread that sleeps in TIOCMIWAIT on a
 // real port whose mask asks for modem lines. Line errors come from the kernel's TIOCGICOUNT
 // counters; a break sets LineError::Break and reports both EV_BREAK and EV_ERR.
+//
+// ReadFile follows the read timeouts as a Windows serial port does: with ReadInterval all ones
+// and both totals 0 (what a newly opened device has) it returns at once with what is queued;
+// otherwise it waits in poll until `count` bytes have come, the total timeout (multiplier *
+// count + constant) has passed, or the interval timeout has passed between two bytes; with
+// ReadInterval and ReadTotalMultiplier all ones and a constant in between it returns as soon as
+// any byte is there, after the constant at most. Without a timeout it waits until it has all.
+// PurgeComm with RxAbort ends a waiting read with what it has and leaves the queue as it is;
+// RxClear empties it.
 //
 // When the other end goes away (an adapter unplugged, a pseudo-terminal's master closed) the
 // first wait reports EV_ERR with LineError::IOE whatever the mask, since the port hears of it in
@@ -56,6 +67,8 @@ public:
 
     // SetupComm refuses larger queues: nothing a serial line sends needs them.
     static constexpr std::uint32_t MaximumQueueSize = 16 * 1024 * 1024;
+    // ReadInterval all ones, both totals 0: reads return at once with what is queued.
+    static constexpr CommTimeouts ImmediateReads{0xffffffff, 0, 0, 0, 0};
 
 private:
     struct LineCounters {
@@ -70,7 +83,14 @@ private:
         int bufOverrun = 0;
     };
 
-    // Everything named ...Locked runs with mutex_ held and never blocks.
+    // Everything named ...Locked runs with mutex_ held and, AwaitInputLocked apart, never blocks.
+    std::uint32_t TakeLocked(char* buffer, std::uint32_t count);
+    // Unlocks and waits in poll for the terminal or the eventfd `wake` until `deadline` (none:
+    // no time limit); returns with mutex_ held again, false when poll itself failed.
+    bool AwaitInputLocked(std::unique_lock<std::mutex>& lock, int wake,
+                          std::optional<std::chrono::steady_clock::time_point> deadline,
+                          int& emptyWakeups);
+    void WakeReadersLocked();
     void PumpLocked();
     void DrainLocked();
     std::size_t QueueCapacityLocked() const;
@@ -92,7 +112,7 @@ private:
     std::uint32_t inputSize_ = 4096;
     std::uint32_t outputSize_ = 4096;
     DeviceControlBlock control_;
-    CommTimeouts timeouts_;
+    CommTimeouts timeouts_ = ImmediateReads;
     std::uint32_t mask_ = 0;
     std::deque<char> queue_;
     std::uint32_t errors_ = 0;
@@ -100,6 +120,10 @@ private:
     std::optional<LineCounters> counters_;
     std::uint64_t bytesRead_ = 0;
     int waiters_ = 0;
+    // The eventfds of reads waiting in poll, signalled when bytes are queued, on an abort and
+    // on Close.
+    std::vector<int> readerWakes_;
+    std::uint64_t readAborts_ = 0;
     bool stopRequested_ = false;
     bool closing_ = false;
     bool gone_ = false;

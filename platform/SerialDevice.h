@@ -125,7 +125,10 @@ public:
     virtual int ClearCommError(std::uint32_t& errors, std::uint32_t& inputQueue) = 0;
     // The ModemStatus bits; a device without modem lines reports all off.
     virtual int GetCommModemStatus(std::uint32_t& status) = 0;
+    // RxAbort ends the reads under way and leaves the input queue alone; RxClear empties it,
+    // TxClear the output. TxAbort has no writes to end.
     virtual int PurgeComm(std::uint32_t flags) = 0;
-    // Takes up to `count` bytes from the input queue without waiting.
+    // Takes up to `count` bytes from the input queue, waiting for more as long as the read
+    // timeouts allow (with ReadInterval all ones and both totals 0, not at all).
     virtual int ReadFile(void* buffer, std::uint32_t count, std::uint32_t& transferred) = 0;
 };

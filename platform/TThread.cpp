@@ -3,6 +3,7 @@
 #include "MainThreadCalls.h"
 
 #include <chrono>
+#include <unistd.h>
 
 TThread::~TThread() {
     WaitFor();
@@ -10,10 +11,24 @@ TThread::~TThread() {
 
 void TThread::Start() {
     thread_ = std::thread([this] {
+        const pid_t self = ::gettid();
+        ApplyThreadPriority(self, priority_);
+        {
+            const std::lock_guard lock(startMutex_);
+            systemId_ = self;
+        }
+        started_.notify_all();
         Execute();
         finished_.store(true);
         MainThreadCalls::Instance().Notify();
     });
+    std::unique_lock lock(startMutex_);
+    started_.wait(lock, [this] { return systemId_ != 0; });
+}
+
+pid_t TThread::SystemId() const {
+    const std::lock_guard lock(startMutex_);
+    return systemId_;
 }
 
 void TThread::WaitFor() {

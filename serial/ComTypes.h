@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ThreadPriority.h"
+
 #include <array>
 #include <cstdint>
 #include <initializer_list>
@@ -63,15 +65,6 @@ enum class TStoredGroup {
     sgTimeouts,
     sgParityDetails,
     sgCharHandling
-};
-enum class TThreadPriority {
-    tpIdle,
-    tpLowest,
-    tpLower,
-    tpNormal,
-    tpHigher,
-    tpHighest,
-    tpTimeCritical
 };
 
 // A set of enumeration values, one bit per ordinal.

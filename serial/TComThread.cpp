@@ -9,6 +9,7 @@
 #include <thread>
 
 TComThread::TComThread(TCustomComPort& port) : port_(port) {
+    SetPriority(port_.EventPriority());
     port_.Device().ResetStop();
     port_.Device().SetCommMask(EventsToMask(port_.Events()));
     Start();

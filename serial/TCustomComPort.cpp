@@ -5,6 +5,7 @@
 #include "TComThread.h"
 #include "TMessageReceiver.h"
 #include "platform/ApplicationExceptions.h"
+#include "platform/MainThreadCalls.h"
 #include "platform/PosixSerialDevice.h"
 
 #include <algorithm>
@@ -20,11 +21,13 @@ constexpr std::array<std::uint8_t, 4> ByteSizes = {5, 6, 7, 8};
 TCustomComPort::TCustomComPort(TComponent* owner, std::unique_ptr<SerialDevice> device)
     : TComponent(owner),
       device_(device ? std::move(device) : std::make_unique<PosixSerialDevice>()), buffer_(this),
-      parity_(this), timeouts_(this), flowControl_(this) {}
+      parity_(this), timeouts_(this), flowControl_(this),
+      self_(std::make_shared<TCustomComPort*>(this)) {}
 
 TCustomComPort::~TCustomComPort() {
+    *self_ = nullptr;
     try {
-        Close();
+        CloseNow();
     } catch (...) {
         // A destructor cannot report; the thread and the device must go all the same.
         StopEventThread();
@@ -42,7 +45,7 @@ void TCustomComPort::SetConnected(bool connected) {
         connected_ = connected;
         return;
     }
-    if (connected != connected_) {
+    if (connected != Connected()) {
         if (connected) {
             Open();
         } else {
@@ -82,7 +85,7 @@ void TCustomComPort::SetPort(const std::string& port) {
         return;
     }
     port_ = port;
-    if (connected_ && !Designing() && !Loading()) {
+    if (Connected() && !Designing() && !Loading()) {
         Close();
         Open();
     }
@@ -250,7 +253,17 @@ void TCustomComPort::CloseDevice() {
 }
 
 void TCustomComPort::Open() {
-    if (connected_ || Designing()) {
+    if (Designing()) {
+        return;
+    }
+    if (closeRequested_) {
+        if (Delivering()) {
+            reopenRequested_ = true;
+            return;
+        }
+        CloseNow();
+    }
+    if (connected_) {
         return;
     }
     DoBeforeOpen();
@@ -278,22 +291,109 @@ void TCustomComPort::Open() {
 }
 
 void TCustomComPort::Close() {
-    if (!connected_ || Designing()) {
+    if (Designing()) {
         return;
     }
-    CallLinks(&TComLink::OnCTSSignal, false);
-    CallLinks(&TComLink::OnDSRSignal, false);
-    CallLinks(&TComLink::OnRLSDSignal, false);
-    DoCTSChange(false);
-    DoDSRChange(false);
-    DoRLSDChange(false);
-    DoBeforeClose();
-    AbortPending();
-    StopEventThread();
-    CloseDevice();
+    // Off the main thread nothing but the request is touched: the main thread owns the rest.
+    if (!MainThreadCalls::IsMainThread()) {
+        closeRequested_ = true;
+        if (eventThreadDeliveries_ == 0) {
+            PostRequestedClose();
+        }
+        return;
+    }
+    if (!connected_ || closing_) {
+        return;
+    }
+    if (deliveryDepth_ > 0) {
+        // EndDelivery posts it when the outermost delivery returns.
+        closeRequested_ = true;
+        return;
+    }
+    CloseNow();
+}
+
+bool TCustomComPort::Delivering() const {
+    return !MainThreadCalls::IsMainThread() || deliveryDepth_ > 0;
+}
+
+void TCustomComPort::BeginDelivery() {
+    if (MainThreadCalls::IsMainThread()) {
+        ++deliveryDepth_;
+    } else {
+        ++eventThreadDeliveries_;
+    }
+}
+
+void TCustomComPort::EndDelivery() {
+    const bool last =
+        MainThreadCalls::IsMainThread() ? --deliveryDepth_ == 0 : --eventThreadDeliveries_ == 0;
+    if (last && closeRequested_) {
+        PostRequestedClose();
+    }
+}
+
+// Posted rather than run at once: with smThreadSync the delivery that asked for it is itself a
+// call the event thread waits for, and it must have returned before the thread can end.
+void TCustomComPort::PostRequestedClose() {
+    MainThreadCalls::Instance().Post([port = std::weak_ptr<TCustomComPort*>(self_)] {
+        if (const auto self = port.lock(); self && *self != nullptr) {
+            (*self)->CarryOutRequestedClose();
+        }
+    });
+}
+
+// Nobody waits for this call, so a failure goes where a failed open after loading goes.
+void TCustomComPort::CarryOutRequestedClose() {
+    if (!closeRequested_ || deliveryDepth_ > 0) {
+        return;
+    }
+    const bool reopen = reopenRequested_.exchange(false);
+    try {
+        CloseNow();
+        if (reopen) {
+            Open();
+        }
+    } catch (...) {
+        HandleApplicationException();
+    }
+}
+
+// Re-entry while closing (a handler of these very steps, or a last dispatch the wait for the
+// thread runs, calling Close) finds `closing_` set and does nothing. A close that was asked for
+// keeps the request until the port is closed, so that nothing more is delivered meanwhile.
+void TCustomComPort::CloseNow() {
+    reopenRequested_ = false;
+    if (!connected_ || closing_) {
+        closeRequested_ = false;
+        return;
+    }
+    closing_ = true;
+    try {
+        CallLinks(&TComLink::OnCTSSignal, false);
+        CallLinks(&TComLink::OnDSRSignal, false);
+        CallLinks(&TComLink::OnRLSDSignal, false);
+        DoCTSChange(false);
+        DoDSRChange(false);
+        DoRLSDChange(false);
+        DoBeforeClose();
+        AbortPending();
+        StopEventThread();
+        CloseDevice();
+    } catch (...) {
+        closing_ = false;
+        closeRequested_ = false;
+        throw;
+    }
     connected_ = false;
+    closing_ = false;
+    closeRequested_ = false;
     CallLinks(&TComLink::OnPortOpenClose, false);
     DoAfterClose();
+}
+
+pid_t TCustomComPort::EventThreadSystemId() const {
+    return eventThread_ ? eventThread_->SystemId() : 0;
 }
 
 void TCustomComPort::StopEventThread() {
@@ -444,8 +544,12 @@ void TCustomComPort::CallLinks(Slot TComLink::*slot, Arguments&&... arguments) {
 
 // ---- Event delivery ----------------------------------------------------------------------
 
+// A close asked for by one event's handlers ends the report: the rest is not delivered.
 void TCustomComPort::DispatchEvents(TComEvents events) {
     for (const TComEvent event : EventDeliveryOrder) {
+        if (closeRequested_) {
+            return;
+        }
         if (events.Contains(event)) {
             DeliverEvent(event);
         }
@@ -453,6 +557,17 @@ void TCustomComPort::DispatchEvents(TComEvents events) {
 }
 
 void TCustomComPort::DeliverEvent(TComEvent event) {
+    BeginDelivery();
+    try {
+        DeliverOne(event);
+    } catch (...) {
+        EndDelivery();
+        throw;
+    }
+    EndDelivery();
+}
+
+void TCustomComPort::DeliverOne(TComEvent event) {
     switch (event) {
     case TComEvent::evError:
         if (const TComErrors errors = ReadLineErrors(); !errors.Empty()) {

@@ -9,9 +9,11 @@
 #include "platform/SerialDevice.h"
 #include "platform/TComponent.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 class TComThread;
@@ -39,7 +41,8 @@ public:
     ~TCustomComPort() override;
 
     // Settings.
-    bool Connected() const { return connected_; }
+    // False as soon as a close has been asked for, also while it waits for delivery to return.
+    bool Connected() const { return connected_ && !closeRequested_; }
     void SetConnected(bool connected);
     TBaudRate BaudRate() const { return baudRate_; }
     void SetBaudRate(TBaudRate baudRate);
@@ -96,7 +99,10 @@ public:
     // The device-control block the line settings make.
     DeviceControlBlock MakeDeviceControlBlock() const;
 
-    // Opening, closing, reading.
+    // Opening, closing, reading. A Close asked for while an event is being delivered (by a
+    // handler or a link, on any thread) is carried out on the main thread once that delivery has
+    // returned: the event thread cannot be waited for while it waits for the delivery. An Open
+    // asked for in the same delivery follows it.
     void Open();
     void Close();
     std::int32_t PendingInputCount();
@@ -116,6 +122,8 @@ public:
 
     SerialDevice& Device() { return *device_; }
     bool ThreadCreated() const { return threadCreated_; }
+    // The kernel's id of the event thread; 0 without one.
+    pid_t EventThreadSystemId() const;
 
     NotifyEvent OnAfterOpen;
     NotifyEvent OnAfterClose;
@@ -164,7 +172,14 @@ private:
     friend class TMessageReceiver;
 
     bool MayApply() const;
+    bool Delivering() const;
+    void BeginDelivery();
+    void EndDelivery();
+    void PostRequestedClose();
+    void CarryOutRequestedClose();
+    void CloseNow();
     void StopEventThread();
+    void DeliverOne(TComEvent event);
     void ReceiveDispatch();
     void DeliverSignal(TModemLine line, TComLink::SignalEvent TComLink::*slot,
                        void (TCustomComPort::*event)(bool));
@@ -181,6 +196,14 @@ private:
     TThreadPriority eventPriority_ = TThreadPriority::tpNormal;
     bool hasRxLink_ = false;
     bool connected_ = false;
+    bool closing_ = false;
+    // Deliveries under way on the main thread, and on the event thread (smNone); a Close asked
+    // for during one is carried out when its count is back at 0.
+    int deliveryDepth_ = 0;
+    std::atomic<int> eventThreadDeliveries_ = 0;
+    // Set on the event thread too, with SyncMethod smNone.
+    std::atomic<bool> closeRequested_ = false;
+    std::atomic<bool> reopenRequested_ = false;
     TBaudRate baudRate_ = TBaudRate::br9600;
     std::int32_t customBaudRate_ = 9600;
     std::string port_ = "COM1";
@@ -195,6 +218,8 @@ private:
     TComFlowControl flowControl_;
     TSyncMethod syncMethod_ = TSyncMethod::smThreadSync;
     TStoredGroups storedGroups_{TStoredGroup::sgBasic};
+    // What a call posted to the main thread finds of the port: nothing once it has gone.
+    std::shared_ptr<TCustomComPort*> self_;
 };
 
 // Opens the key of `path` for a component: the first segment names the root key (recognised in

@@ -140,6 +140,8 @@ TEST(FakeSerialDevice, InputLineErrorsAndModemLines) {
     script.QueueInput("abc");
     device.PurgeComm(Purge::TxClear | Purge::TxAbort);
     EXPECT_EQ(script.InputQueued(), 3u);
+    device.PurgeComm(Purge::TxAbort | Purge::RxAbort);
+    EXPECT_EQ(script.InputQueued(), 3u) << "an abort keeps what has been received";
     device.PurgeComm(Purge::RxClear);
     EXPECT_EQ(script.InputQueued(), 0u);
 }

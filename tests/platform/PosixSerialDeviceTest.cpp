@@ -3,6 +3,9 @@
 #include "platform/PseudoTerminal.h"
 #include "platform/TermiosSettings.h"
 
+#include "TestNames.h"
+#include "ThreadSleepsInPoll.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -34,8 +37,9 @@ public:
     }
 };
 
-// Stops the device's waits if a test has not ended after a generous while, so that a fault shows
-// as a failed expectation instead of a test that never ends. Nothing here measures time.
+// Stops the device's waits and reads if a test has not ended after a generous while, so that a
+// fault shows as a failed expectation instead of a test that never ends. Nothing here measures
+// time.
 class Watchdog {
 public:
     explicit Watchdog(SerialDevice& device)
@@ -43,6 +47,7 @@ public:
               std::unique_lock lock(mutex_);
               if (!ended_.wait_for(lock, 60s, [this] { return done_; })) {
                   device.StopWait();
+                  device.PurgeComm(Purge::RxAbort);
               }
           }) {}
     ~Watchdog() {
@@ -71,6 +76,38 @@ bool Eventually(const std::function<bool()>& condition) {
     }
     return false;
 }
+
+// Runs a call on a thread of its own, so that the test can see it block and then end.
+class BlockingCall {
+public:
+    explicit BlockingCall(std::function<void()> call)
+        : thread_([this, call = std::move(call)] {
+              threadId_ = ::gettid();
+              call();
+              returned_ = true;
+          }) {}
+    BlockingCall(const BlockingCall&) = delete;
+    BlockingCall& operator=(const BlockingCall&) = delete;
+    ~BlockingCall() { Join(); }
+
+    // True once the call is seen asleep in poll; false if it returns instead.
+    bool SleepsInPoll() const {
+        const bool seen = Eventually(
+            [this] { return returned_ || (threadId_ != 0 && ThreadSleepsInPoll(threadId_)); });
+        return seen && !returned_;
+    }
+    bool Returned() const { return returned_; }
+    void Join() {
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+    }
+
+private:
+    std::atomic<pid_t> threadId_ = 0;
+    std::atomic<bool> returned_ = false;
+    std::thread thread_;
+};
 
 std::string Pattern(std::size_t size) {
     std::string bytes(size, '\0');
@@ -348,6 +385,117 @@ TEST_F(PosixSerialDeviceOnPty, PurgeEmptiesTheQueue) {
     EXPECT_EQ(Read(64), "after");
 }
 
+TEST_F(PosixSerialDeviceOnPty, OnlyAClearDropsReceivedBytes) {
+    device.SetCommMask(DeviceEvent::RxChar);
+    const std::pair<std::uint32_t, bool> cases[] = {
+        {Purge::TxAbort | Purge::RxAbort, true},
+        {Purge::RxAbort, true},
+        {Purge::TxClear, true},
+        {Purge::RxClear, false},
+        {Purge::RxClear | Purge::TxAbort, false},
+    };
+    for (const auto& [flags, kept] : cases) {
+        pty.Write("$GPRMC,1*");
+        ASSERT_TRUE(AwaitQueued(9)) << flags;
+        EXPECT_EQ(device.PurgeComm(flags), 0) << flags;
+        EXPECT_EQ(Read(64), kept ? "$GPRMC,1*" : "") << flags;
+    }
+}
+
+// What ends a read that waits for more: an abort or Close, and it keeps what it has.
+struct ReadEnding {
+    const char* name;
+    std::function<void(PosixSerialDevice&)> end;
+};
+
+void PrintTo(const ReadEnding& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class EndingAWaitingRead : public PosixSerialDeviceOnPty,
+                           public testing::WithParamInterface<ReadEnding> {};
+
+TEST_P(EndingAWaitingRead, ReturnsWhatItHas) {
+    ASSERT_EQ(device.SetCommTimeouts(CommTimeouts{}), 0) << "no timeouts: wait for all";
+    pty.Write("ab");
+    ASSERT_TRUE(Eventually([&] { return Queued() == 2; }));
+    std::string got;
+    BlockingCall reader([&] { got = Read(10); });
+    ASSERT_TRUE(reader.SleepsInPoll()) << "eight bytes are still missing";
+    GetParam().end(device);
+    reader.Join();
+    EXPECT_EQ(got, "ab");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reads, EndingAWaitingRead,
+    testing::Values(ReadEnding{"Abort", [](PosixSerialDevice& d) { d.PurgeComm(Purge::RxAbort); }},
+                    ReadEnding{"Close", [](PosixSerialDevice& d) { d.Close(); }}),
+    CaseName());
+
+// A read under the read timeouts: `before` is written before it starts, `later` once it sleeps
+// in poll. Only lower bounds of the time it takes are checked, and upper bounds far beyond it.
+struct TimedRead {
+    const char* name;
+    CommTimeouts timeouts;
+    std::uint32_t count;
+    std::string before;
+    std::string later;
+    std::string expected;
+    std::chrono::milliseconds atLeast;
+};
+
+void PrintTo(const TimedRead& row, std::ostream* out) {
+    *out << row.name;
+}
+
+constexpr std::uint32_t AllOnes = 0xffffffff;
+// Long enough that a read which waits for it shows as a hung test, not as a slow one.
+constexpr std::uint32_t Long = 60000;
+
+class ReadTimeouts : public PosixSerialDeviceOnPty,
+                     public testing::WithParamInterface<TimedRead> {};
+
+TEST_P(ReadTimeouts, GovernHowLongAReadWaits) {
+    const TimedRead& row = GetParam();
+    ASSERT_EQ(device.SetCommTimeouts(row.timeouts), 0);
+    if (!row.before.empty()) {
+        pty.Write(row.before);
+        ASSERT_TRUE(Eventually([&] { return Queued() == row.before.size(); }));
+    }
+    std::string got;
+    std::chrono::steady_clock::duration took{};
+    BlockingCall reader([&] {
+        const auto start = std::chrono::steady_clock::now();
+        got = Read(row.count);
+        took = std::chrono::steady_clock::now() - start;
+    });
+    if (!row.later.empty()) {
+        ASSERT_TRUE(reader.SleepsInPoll()) << "the read must wait for more";
+        pty.Write(row.later);
+    }
+    reader.Join();
+    EXPECT_EQ(got, row.expected);
+    EXPECT_GE(took, row.atLeast);
+    EXPECT_LT(took, std::chrono::milliseconds(Long / 2));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reads, ReadTimeouts,
+    testing::Values(
+        TimedRead{"ByDefaultAtOnce", {AllOnes, 0, 0, 0, 0}, 10, "ab", "", "ab", 0ms},
+        TimedRead{
+            "TotalWaitsForBytesWrittenLater", {0, 0, Long, 0, 0}, 5, "ab", "cde", "abcde", 0ms},
+        TimedRead{"TotalEndsWithWhatItHas", {0, 10, 100, 0, 0}, 5, "ab", "", "ab", 150ms},
+        TimedRead{"IntervalWaitsForTheFirstByte", {100, 0, 0, 0, 0}, 64, "", "xyz", "xyz", 100ms},
+        TimedRead{"IntervalEndsOnceBytesStop", {100, 0, 0, 0, 0}, 64, "abc", "", "abc", 100ms},
+        TimedRead{"IntervalEndsBeforeTheTotal", {50, 0, Long, 0, 0}, 64, "abc", "", "abc", 50ms},
+        TimedRead{"AnyByteEndsTheWait", {AllOnes, AllOnes, Long, 0, 0}, 64, "", "x", "x", 0ms},
+        TimedRead{
+            "AnyByteAtOnceWhenQueued", {AllOnes, AllOnes, Long, 0, 0}, 64, "ab", "", "ab", 0ms},
+        TimedRead{"AnyByteTimesOutEmpty", {AllOnes, AllOnes, 100, 0, 0}, 64, "", "", "", 100ms}),
+    CaseName());
+
 TEST_F(PosixSerialDeviceOnPty, APseudoTerminalHasNoModemLines) {
     std::uint32_t status = 0xffff;
     EXPECT_EQ(device.GetCommModemStatus(status), 0);
@@ -357,15 +505,26 @@ TEST_F(PosixSerialDeviceOnPty, APseudoTerminalHasNoModemLines) {
 TEST_F(PosixSerialDeviceOnPty, StopWaitWakesABlockedWait) {
     device.SetCommMask(DeviceEvent::RxChar);
     WaitOutcome outcome = WaitOutcome::Event;
-    std::thread waiter([&] {
+    BlockingCall waiter([&] {
         std::uint32_t events = 0;
         outcome = device.WaitEvent(events);
     });
-    // Most likely blocked in poll by now; a stop that comes first must end the wait just as well.
-    std::this_thread::sleep_for(20ms);
+    ASSERT_TRUE(waiter.SleepsInPoll()) << "nothing has happened that could end the wait";
     device.StopWait();
-    waiter.join();
+    waiter.Join();
     EXPECT_EQ(outcome, WaitOutcome::Stopped);
+}
+
+TEST_F(PosixSerialDeviceOnPty, ReceivedBytesWakeABlockedWait) {
+    device.SetCommMask(DeviceEvent::RxChar);
+    WaitOutcome outcome = WaitOutcome::Failed;
+    std::uint32_t events = 0;
+    BlockingCall waiter([&] { outcome = device.WaitEvent(events); });
+    ASSERT_TRUE(waiter.SleepsInPoll()) << "nothing has been received yet";
+    pty.Write("$");
+    waiter.Join();
+    EXPECT_EQ(outcome, WaitOutcome::Event);
+    EXPECT_EQ(events, DeviceEvent::RxChar);
 }
 
 TEST_F(PosixSerialDeviceOnPty, AStopLastsUntilReset) {
@@ -383,13 +542,13 @@ TEST_F(PosixSerialDeviceOnPty, AStopLastsUntilReset) {
 TEST_F(PosixSerialDeviceOnPty, CloseEndsABlockedWait) {
     device.SetCommMask(DeviceEvent::RxChar);
     WaitOutcome outcome = WaitOutcome::Event;
-    std::thread waiter([&] {
+    BlockingCall waiter([&] {
         std::uint32_t events = 0;
         outcome = device.WaitEvent(events);
     });
-    std::this_thread::sleep_for(20ms);
+    ASSERT_TRUE(waiter.SleepsInPoll());
     device.Close();
-    waiter.join();
+    waiter.Join();
     EXPECT_EQ(outcome, WaitOutcome::Failed);
 }
 

@@ -1,18 +1,23 @@
 #include "SerialTestSupport.h"
 
 #include "platform/MainThreadCalls.h"
+#include "platform/PosixSerialDevice.h"
 #include "platform/PseudoTerminal.h"
 #include "platform/TermiosSettings.h"
 #include "serial/EComPort.h"
 #include "serial/TComDataPacket.h"
 #include "serial/TComPort.h"
 
+#include "ThreadSleepsInPoll.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
 #include <random>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -101,6 +106,61 @@ TEST(PortOnPty, SentencesInRandomBlocksArriveAsPackets) {
     EXPECT_EQ(positions, expectedPositions);
     EXPECT_EQ(views, expectedViews);
     port.Close();
+}
+
+TEST(PortOnPty, ReadWaitsAsTheTimeoutsSay) {
+    Terminal terminal;
+    TComPort port;
+    port.SetPort(terminal.Path());
+    port.SetEvents({});
+    TComTimeouts timeouts;
+    timeouts.SetReadInterval(0);
+    timeouts.SetReadTotalMultiplier(0);
+    timeouts.SetReadTotalConstant(60000);
+    port.SetTimeouts(timeouts);
+    port.Open();
+    terminal.Write("$GP");
+    ASSERT_TRUE(PumpUntil([&] { return port.PendingInputCount() == 3; }));
+    std::string got(6, '\0');
+    std::atomic<pid_t> reader = 0;
+    std::atomic<bool> returned = false;
+    std::thread thread([&] {
+        reader = ::gettid();
+        got.resize(static_cast<std::size_t>(port.Read(got.data(), 6)));
+        returned = true;
+    });
+    const bool waited =
+        PumpUntil([&] { return returned || (reader != 0 && ThreadSleepsInPoll(reader)); });
+    EXPECT_TRUE(waited && !returned) << "the read returned before all six bytes had come";
+    terminal.Write("RMC");
+    thread.join();
+    EXPECT_EQ(got, "$GPRMC");
+    port.Close();
+}
+
+TEST(PortOnPty, APacketHandlerMayCloseThePort) {
+    Terminal terminal;
+    TComPort port;
+    port.SetPort(terminal.Path());
+    TComDataPacket rmc;
+    rmc.SetStartString("$GPRMC,");
+    rmc.SetStopString("*");
+    int packets = 0;
+    rmc.OnPacket = [&](TComDataPacket&, const std::string&) {
+        ++packets;
+        port.Close();
+    };
+    bool closed = false;
+    port.OnAfterClose = [&](TCustomComPort&) { closed = true; };
+    rmc.SetComPort(&port);
+    port.Open();
+    terminal.Write("$GPRMC,1*$GPRMC,2*");
+    ASSERT_TRUE(PumpUntil([&] { return closed; }));
+    EXPECT_FALSE(port.Connected());
+    EXPECT_FALSE(port.ThreadCreated());
+    EXPECT_GE(packets, 1);
+    PosixSerialDevice next;
+    EXPECT_EQ(next.Open(terminal.Path()), 0) << "the terminal has been let go";
 }
 
 TEST(PortOnPty, ReceiverGoneGivesOneIoErrorAndTheThreadEnds) {

@@ -12,7 +12,10 @@
 
 #include <cerrno>
 #include <chrono>
+#include <sched.h>
+#include <sys/resource.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -568,6 +571,24 @@ TEST(Dispatch, HandlerErrorIsShownAndDeliveryGoesOn) {
     SetApplicationExceptionHandler(nullptr);
 }
 
+// Until the event thread has taken the last report and left the wait, without running what it
+// hands to the main thread.
+bool AwaitHandedOver(const PortOnFake& fake) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (;;) {
+        {
+            const std::lock_guard lock(fake.script->mutex);
+            if (fake.script->reports.empty() && !fake.script->waiting) {
+                return true;
+            }
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
 TEST(Dispatch, CloseWhileADispatchIsHandedOverReturns) {
     PortOnFake fake;
     int rings = 0;
@@ -575,20 +596,248 @@ TEST(Dispatch, CloseWhileADispatchIsHandedOverReturns) {
     fake.port->Open();
     fake.script->RaiseEvents(DeviceEvent::Ring);
     // The event thread now waits for the main thread, which does not run it before closing.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    for (;;) {
-        {
-            const std::lock_guard lock(fake.script->mutex);
-            if (fake.script->reports.empty() && !fake.script->waiting) {
-                break;
-            }
-        }
-        ASSERT_LT(std::chrono::steady_clock::now(), deadline);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    ASSERT_TRUE(AwaitHandedOver(fake));
     fake.port->Close();
     EXPECT_EQ(rings, 1);
     EXPECT_FALSE(fake.port->Connected());
+}
+
+TEST(Dispatch, CloseDeliversTheBytesOfADispatchHandedOver) {
+    PortOnFake fake;
+    TComLink& link = fake.AddLoggingLink("A");
+    fake.port->AttachLink(link);
+    fake.port->Open();
+    fake.script->QueueInput("$GPRMC,1*");
+    fake.script->RaiseEvents(DeviceEvent::RxChar);
+    ASSERT_TRUE(AwaitHandedOver(fake));
+    fake.ClearLog();
+    fake.port->Close();
+    const std::vector<std::string> calls = fake.script->Calls();
+    EXPECT_THAT(fake.Log(), testing::Contains(testing::EndsWith("A.RxData $GPRMC,1*")));
+    EXPECT_THAT(calls, testing::IsSupersetOf({"PurgeComm 3", "ReadFile 9", "PurgeComm 12"}));
+    EXPECT_EQ(fake.script->InputQueued(), 0u);
+}
+
+// A handler or link that closes the port while an event is delivered: the delivery goes on to
+// its end, then the port closes as after any Close, and the rest of the report is dropped.
+enum class Closer { Error, RxBuf, FirstLink };
+
+struct CloseInDeliveryCase {
+    const char* name;
+    TSyncMethod syncMethod;
+    Closer closer;
+};
+
+void PrintTo(const CloseInDeliveryCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class CloseInDelivery : public testing::TestWithParam<CloseInDeliveryCase> {
+protected:
+    PortOnFake fake;
+};
+
+TEST_P(CloseInDelivery, ClosesOnceTheDeliveryHasReturned) {
+    const CloseInDeliveryCase& row = GetParam();
+    fake.port->SetSyncMethod(row.syncMethod);
+    fake.LogHandlers();
+    TComLink& first = fake.AddLoggingLink("A");
+    TComLink& second = fake.AddLoggingLink("B");
+    fake.port->AttachLink(first);
+    fake.port->AttachLink(second);
+    // Read on the main thread only, after the event thread has ended.
+    bool closed = false;
+    fake.port->OnAfterClose = [&, logged = fake.port->OnAfterClose](TCustomComPort& port) {
+        logged(port);
+        closed = true;
+    };
+    std::atomic<bool> connectedAfterClose = true;
+    const auto close = [&](TCustomComPort& port) {
+        port.Close();
+        connectedAfterClose = port.Connected();
+    };
+    switch (row.closer) {
+    case Closer::Error:
+        fake.port->OnError = [close, logged = fake.port->OnError](TCustomComPort& p, TComErrors e) {
+            logged(p, e);
+            close(p);
+        };
+        break;
+    case Closer::RxBuf:
+        fake.port->OnRxBuf = [close, logged = fake.port->OnRxBuf](TCustomComPort& p,
+                                                                  const void* data, int count) {
+            logged(p, data, count);
+            close(p);
+        };
+        break;
+    case Closer::FirstLink:
+        first.OnRxData = [close, logged = first.OnRxData](TCustomComPort& p, const void* data,
+                                                          int count) {
+            logged(p, data, count);
+            close(p);
+        };
+        break;
+    }
+    fake.port->Open();
+    ASSERT_TRUE(PumpUntil([&] { return fake.script->Waiting(); }));
+    fake.ClearLog();
+
+    fake.script->QueueInput("$GPRMC,1*");
+    fake.script->SetLineErrors(LineError::IOE);
+    fake.script->RaiseEvents(DeviceEvent::Err | DeviceEvent::RxChar | DeviceEvent::Ring);
+    ASSERT_TRUE(PumpUntil([&] { return closed; }));
+
+    EXPECT_FALSE(connectedAfterClose) << "a port asked to close no longer says it is connected";
+    EXPECT_FALSE(fake.port->Connected());
+    EXPECT_FALSE(fake.port->ThreadCreated());
+    std::vector<std::string> expected = {"Error 16"};
+    if (row.closer != Closer::Error) {
+        expected.insert(expected.end(), {"A.RxActivity on", "B.RxActivity on", "A.RxActivity off",
+                                         "B.RxActivity off", "RxBuf $GPRMC,1*",
+                                         "A.RxData $GPRMC,1*", "B.RxData $GPRMC,1*"});
+    }
+    expected.insert(expected.end(),
+                    {"A.CTS off", "B.CTS off", "A.DSR off", "B.DSR off", "A.RLSD off", "B.RLSD off",
+                     "CTS off", "DSR off", "RLSD off", "BeforeClose", "A.PortOpenClose off",
+                     "B.PortOpenClose off", "AfterClose"});
+    std::vector<std::string> seen;
+    for (const std::string& entry : fake.Log()) {
+        seen.push_back(entry.substr(entry.find(' ') + 1));
+    }
+    EXPECT_EQ(seen, expected);
+    const std::vector<std::string> calls = fake.script->Calls();
+    EXPECT_THAT(calls,
+                testing::IsSupersetOf({"PurgeComm 3", "SetCommMask 0x0000", "PurgeComm 12"}));
+    EXPECT_EQ(calls.back(), "Close");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Handlers, CloseInDelivery,
+    testing::Values(
+        CloseInDeliveryCase{"ErrorThreadSync", TSyncMethod::smThreadSync, Closer::Error},
+        CloseInDeliveryCase{"RxBufThreadSync", TSyncMethod::smThreadSync, Closer::RxBuf},
+        CloseInDeliveryCase{"LinkThreadSync", TSyncMethod::smThreadSync, Closer::FirstLink},
+        CloseInDeliveryCase{"ErrorWindowSync", TSyncMethod::smWindowSync, Closer::Error},
+        CloseInDeliveryCase{"RxBufWindowSync", TSyncMethod::smWindowSync, Closer::RxBuf},
+        CloseInDeliveryCase{"ErrorNoSync", TSyncMethod::smNone, Closer::Error},
+        CloseInDeliveryCase{"LinkNoSync", TSyncMethod::smNone, Closer::FirstLink}),
+    CaseName());
+
+TEST(CloseInDelivery, AnOpenAfterTheCloseReopensOnceTheDeliveryHasReturned) {
+    PortOnFake fake;
+    int opened = 0;
+    fake.port->OnAfterOpen = [&](TCustomComPort&) { ++opened; };
+    fake.port->OnRing = [](TCustomComPort& port) {
+        port.Close();
+        port.Open();
+    };
+    fake.port->Open();
+    fake.script->ClearCalls();
+    fake.script->RaiseEvents(DeviceEvent::Ring);
+    ASSERT_TRUE(PumpUntil([&] { return opened == 2; }));
+    EXPECT_TRUE(fake.port->Connected());
+    EXPECT_TRUE(fake.port->ThreadCreated());
+    const std::vector<std::string> calls = fake.script->Calls();
+    const auto closed = std::find(calls.begin(), calls.end(), "Close");
+    ASSERT_NE(closed, calls.end());
+    EXPECT_NE(std::find(closed, calls.end(), "Open COM1"), calls.end());
+    fake.port->Close();
+}
+
+// ---- Priority of the event thread ---------------------------------------------------------
+
+// Whether this process may do what some priorities need; tried on a thread of its own.
+bool ThreadMay(const std::function<bool()>& attempt) {
+    bool allowed = false;
+    std::thread([&] { allowed = attempt(); }).join();
+    return allowed;
+}
+
+int NiceOf(pid_t thread) {
+    return ::getpriority(PRIO_PROCESS, static_cast<id_t>(thread));
+}
+
+enum class Nice { Same, Higher, Lower };
+
+struct PriorityCase {
+    const char* name;
+    TThreadPriority priority;
+    int policy;
+    Nice nice; // compared with the thread that opens the port
+};
+
+void PrintTo(const PriorityCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class EventPriority : public testing::TestWithParam<PriorityCase> {};
+
+TEST_P(EventPriority, ReachesTheEventThread) {
+    const PriorityCase& row = GetParam();
+    const int ownNice = NiceOf(::gettid());
+    const bool mayRaiseNice = ThreadMay([&] {
+        return ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), ownNice - 1) == 0;
+    });
+    const bool mayRunRealTime = ThreadMay([] {
+        sched_param parameters{};
+        parameters.sched_priority = ::sched_get_priority_min(SCHED_RR);
+        return ::sched_setscheduler(::gettid(), SCHED_RR, &parameters) == 0;
+    });
+    int policy = row.policy;
+    Nice nice = row.nice;
+    if (policy == SCHED_RR && !mayRunRealTime) {
+        policy = SCHED_OTHER;
+    }
+    if (nice == Nice::Lower && !mayRaiseNice) {
+        nice = Nice::Same;
+    }
+
+    PortOnFake fake;
+    fake.port->SetEventPriority(row.priority);
+    fake.port->Open();
+    const pid_t thread = fake.port->EventThreadSystemId();
+    ASSERT_NE(thread, 0);
+    EXPECT_EQ(::sched_getscheduler(thread), policy);
+    if (policy == SCHED_OTHER) {
+        const int threadNice = NiceOf(thread);
+        switch (nice) {
+        case Nice::Same:
+            EXPECT_EQ(threadNice, ownNice);
+            break;
+        case Nice::Higher:
+            EXPECT_GT(threadNice, ownNice);
+            break;
+        case Nice::Lower:
+            EXPECT_LT(threadNice, ownNice);
+            break;
+        }
+    }
+    EXPECT_EQ(NiceOf(::gettid()), ownNice) << "the opening thread keeps its own";
+    fake.port->Close();
+    EXPECT_EQ(fake.port->EventThreadSystemId(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Levels, EventPriority,
+    testing::Values(PriorityCase{"Idle", TThreadPriority::tpIdle, SCHED_IDLE, Nice::Same},
+                    PriorityCase{"Lowest", TThreadPriority::tpLowest, SCHED_OTHER, Nice::Higher},
+                    PriorityCase{"Lower", TThreadPriority::tpLower, SCHED_OTHER, Nice::Higher},
+                    PriorityCase{"Normal", TThreadPriority::tpNormal, SCHED_OTHER, Nice::Same},
+                    PriorityCase{"Higher", TThreadPriority::tpHigher, SCHED_OTHER, Nice::Lower},
+                    PriorityCase{"Highest", TThreadPriority::tpHighest, SCHED_OTHER, Nice::Lower},
+                    PriorityCase{"TimeCritical", TThreadPriority::tpTimeCritical, SCHED_RR,
+                                 Nice::Same}),
+    CaseName());
+
+TEST(EventPriority, LowestIsBelowLower) {
+    std::vector<int> nices;
+    for (const TThreadPriority priority : {TThreadPriority::tpLowest, TThreadPriority::tpLower}) {
+        PortOnFake fake;
+        fake.port->SetEventPriority(priority);
+        fake.port->Open();
+        nices.push_back(NiceOf(fake.port->EventThreadSystemId()));
+    }
+    EXPECT_GT(nices[0], nices[1]);
 }
 
 TEST(Dispatch, DeviceGoneEndsTheThreadAfterOneIoError) {

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "SerialDevice.h"
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+
+// How long a read of `count` bytes may wait, as the read timeouts of a Windows serial port say.
+struct ReadLimits {
+    // False: the read returns at once with what the queue holds.
+    bool waits = true;
+    // The read ends as soon as it has at least one byte.
+    bool anyByteEnds = false;
+    // From the start of the read; none: no limit.
+    std::optional<std::chrono::milliseconds> total;
+    // Between two bytes, counted from the first byte on; none: no limit.
+    std::optional<std::chrono::milliseconds> interval;
+
+    friend bool operator==(const ReadLimits&, const ReadLimits&) = default;
+
+    static ReadLimits For(const CommTimeouts& timeouts, std::uint32_t count);
+
+    // A total beyond this (all ones times a large count) is waited as this.
+    static constexpr std::chrono::milliseconds LongestTotal = std::chrono::hours(24 * 365 * 10);
+};
