@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 
 namespace {
 
@@ -60,9 +61,21 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     okButton_->setGeometry(111, 180, 75, 25);
     okButton_->setDefault(true);
     connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
+}
 
-    // Centred on the screen.
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
+QRect TAboutBox::CentringArea() const {
+    const QScreen* shownOn = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    return shownOn != nullptr ? shownOn->availableGeometry() : QRect();
+}
+
+// Placed as it is shown, at its final size: a box that grows after it was placed is off centre.
+void TAboutBox::showEvent(QShowEvent* event) {
+    if (!event->spontaneous()) {
+        if (const QRect area = CentringArea(); area.isValid()) {
+            // The window's own area, not its frame: both windows' frames are alike, and the
+            // frame's size is not known until the desktop has drawn it.
+            setGeometry(QRect(area.center() - rect().center(), size()));
+        }
     }
+    QDialog::showEvent(event);
 }

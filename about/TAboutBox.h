@@ -15,6 +15,10 @@ public:
     static constexpr int ClientHeight = 213;
 
 protected:
+    // What the box is centred on when shown: the screen.
+    virtual QRect CentringArea() const;
+    void showEvent(QShowEvent* event) override;
+
     QFrame* panel1_ = nullptr;
     QLabel* programIcon_ = nullptr;
     QLabel* productName_ = nullptr;

@@ -86,6 +86,11 @@ void TAboutBoxWEX::showEvent(QShowEvent* event) {
     TAboutBox::showEvent(event);
 }
 
+QRect TAboutBoxWEX::CentringArea() const {
+    return parentWidget() != nullptr ? parentWidget()->window()->geometry()
+                                     : TAboutBox::CentringArea();
+}
+
 bool TAboutBoxWEX::eventFilter(QObject* watched, QEvent* event) {
     if (watched == webSite_ && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
@@ -104,7 +109,11 @@ void TAboutBoxWEX::FormShow() {
     }
     version_->setText(ToQString(ExecutableName() + ", V" + vi_->FileVersionInfo().AsText() + ", " +
                                 vi_->Comments()));
-    version_->adjustSize();
+    // Texts from the resource, in the desktop's font rather than the one the labels were made
+    // in: each label takes the width its whole text needs.
+    for (QLabel* label : {productName_, version_, copyright_, comments_}) {
+        label->adjustSize();
+    }
     // The address label grows to the left: its right edge stays where the design put it.
     const int right = webSite_->geometry().right();
     webSite_->setText(ToQString(vi_->GetStringValue("Web site")));

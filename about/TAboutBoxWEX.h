@@ -28,6 +28,8 @@ public:
     void WebSiteClick();
 
 protected:
+    // The main window that owns the box, or the screen for a box without one.
+    QRect CentringArea() const override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -9,5 +9,6 @@ TLabelLink::TLabelLink(TComponent* owner, QLabel* label) : TLinkedLabel(owner), 
 void TLabelLink::SetCaption(const std::string& caption) {
     if (label_) {
         label_->setText(ToQString(caption));
+        label_->adjustSize();
     }
 }

@@ -25,6 +25,7 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -104,6 +105,8 @@ TFormSkyfence::TFormSkyfence(const std::string& dataFolder) : dataFolder_(dataFo
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     CreateComponents();
     CreateMenus();
+    // Not sizable: the window keeps the size of its menu bar over the fixed client area.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     CreateReception();
     ConnectHandlers();
     ChooseDataFile = [this] { return ShowOpenDialog(); };

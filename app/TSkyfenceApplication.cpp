@@ -1,5 +1,6 @@
 #include "TSkyfenceApplication.h"
 
+#include "ProgramIcon.h"
 #include "platform/ApplicationExceptions.h"
 #include "platform/LocaleText.h"
 #include "platform/MainThreadCalls.h"
@@ -10,7 +11,10 @@
 
 TSkyfenceApplication::TSkyfenceApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName("skyfence");
-    setApplicationDisplayName(Title);
+    // The task bar names the program from its desktop entry. A display name is not set: Qt would
+    // append it to the title of every window, and the windows' titles are the design's own.
+    setDesktopFileName("skyfence");
+    setWindowIcon(ProgramIcon());
     // Calls that other threads synchronise onto the main thread run from the event loop.
     MainThreadCalls::Instance().SetWakeUp([this] {
         QMetaObject::invokeMethod(

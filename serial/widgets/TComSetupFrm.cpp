@@ -26,6 +26,8 @@ constexpr std::array<Row, TComSetupFrm::ComboCount> Rows = {{
     {"Label6", "Flow control", 144, "Combo6", 136, TComProperty::cpFlowControl},
 }};
 
+constexpr const char* DesignFontFamily = "MS Sans Serif";
+constexpr int DesignFontPixels = 11;
 constexpr int LabelLeft = 8;
 constexpr int ComboLeft = 80;
 constexpr int ComboWidth = 129;
@@ -45,6 +47,12 @@ TComSetupFrm::TComSetupFrm(const SerialPortSource& source, QWidget* parent) : QD
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(ClientWidth, ClientHeight);
+    // The design's font, which its captions were fitted to: in the desktop's larger one
+    // "Flow control" runs under its combo box.
+    QFont font(DesignFontFamily);
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(DesignFontPixels);
+    setFont(font);
 
     auto* groupBox = new QGroupBox(" Settings ", this);
     groupBox->setObjectName("GroupBox1");

@@ -2,6 +2,8 @@
 #include "about/TVersionInfoResource.h"
 #include "platform/ExecutablePath.h"
 
+#include "TestNames.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -10,6 +12,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cstdlib>
 #include <filesystem>
 
 namespace {
@@ -34,6 +37,61 @@ TEST(AboutBox, ShowsTheProgramsOwnVersionResource) {
     EXPECT_EQ(Text(box, "Comments"), TAboutBoxWEX::LegalNotice);
     EXPECT_EQ(box.size(), QSize(362, 213));
 }
+
+// Texts given at run time, in the desktop's font, are shown whole, and inside the panel.
+TEST(AboutBox, LabelsShowTheirWholeText) {
+    TAboutBoxWEX1 box;
+    box.show();
+    const auto* panel = box.findChild<QWidget*>("Panel1");
+    ASSERT_NE(panel, nullptr);
+    for (const char* name : {"ProductName", "Version", "Copyright", "Comments", "WebSite"}) {
+        SCOPED_TRACE(name);
+        const auto* label = box.findChild<QLabel*>(name);
+        ASSERT_NE(label, nullptr);
+        ASSERT_FALSE(label->text().isEmpty());
+        const int needed = label->fontMetrics().horizontalAdvance(label->text());
+        EXPECT_LE(needed, label->contentsRect().width());
+        EXPECT_LE(label->sizeHint().width(), label->width());
+        EXPECT_TRUE(panel->rect().contains(label->geometry()))
+            << label->geometry().x() << "," << label->geometry().width();
+    }
+}
+
+struct CentringCase {
+    const char* name;
+    QRect mainWindow;
+};
+
+void PrintTo(const CentringCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class AboutBoxCentring : public testing::TestWithParam<CentringCase> {};
+
+// Centred at its final width: a box centred first and widened after stands off to one side.
+TEST_P(AboutBoxCentring, ShowsCentredOnTheMainWindow) {
+    QWidget mainWindow;
+    mainWindow.setGeometry(GetParam().mainWindow);
+    mainWindow.show();
+    TAboutBoxWEX1 box(&mainWindow);
+    for (int shown = 0; shown < 2; ++shown) {
+        box.show();
+        QApplication::processEvents();
+        const QPoint offset = box.geometry().center() - mainWindow.geometry().center();
+        EXPECT_LE(std::abs(offset.x()), 1) << offset.x() << "," << offset.y();
+        EXPECT_LE(std::abs(offset.y()), 1) << offset.x() << "," << offset.y();
+        EXPECT_EQ(box.size(), QSize(362, 213));
+        box.hide();
+        mainWindow.move(mainWindow.pos() + QPoint(40, 30)); // it follows a window moved since
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(MainWindows, AboutBoxCentring,
+                         testing::Values(CentringCase{"TopLeft", QRect(10, 10, 577, 400)},
+                                         CentringCase{"Centre", QRect(111, 100, 577, 400)},
+                                         CentringCase{"SmallerThanTheBox",
+                                                      QRect(200, 150, 300, 200)}),
+                         CaseName());
 
 TEST(AboutBox, WithoutAResourceShowsEmptyParts) {
     TAboutBoxWEX1 box;

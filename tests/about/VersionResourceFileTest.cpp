@@ -1,4 +1,5 @@
 #include "platform/VersionResourceFile.h"
+#include "ElfSectionHeader.h"
 #include "PeImage.h"
 #include "TemporaryFolder.h"
 #include "platform/ExecutablePath.h"
@@ -33,6 +34,19 @@ TEST_P(OwnExecutables, CarryTheProgramsBlockInTheirSection) {
     EXPECT_EQ(GetFileVersionInfoSize(GetParam()), block.size());
     EXPECT_EQ(ProductName(block, "080904E4"), "Skyfence");
     EXPECT_TRUE(VerQueryValue(block, "\\"));
+}
+
+// The block's members are 32-bit aligned from its start: a tool reading the file finds them
+// where the format puts them only if the block itself starts on a 32-bit boundary of the file.
+TEST_P(OwnExecutables, PlaceTheBlockOnA32BitBoundaryOfTheFile) {
+    const std::string content = ReadFileBytes(GetParam());
+    const auto section = FindElfSection(content, VersionSectionName);
+    ASSERT_TRUE(section);
+    EXPECT_GE(section->alignment, 4u);
+    EXPECT_EQ(section->offset % 4, 0u) << "at " << section->offset;
+    const std::vector<std::uint8_t> block = ReadVersionBlockOfFile(GetParam());
+    ASSERT_GE(section->size, block.size());
+    EXPECT_EQ(content.substr(section->offset, block.size()), AsString(block));
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, OwnExecutables,

@@ -21,9 +21,12 @@ int main(int argc, char** argv) {
         }
         const std::vector<std::uint8_t> block = WriteVersionBlock(ParseVersionDescription(text));
         std::ofstream out(argv[2], std::ios::trunc);
-        // An allocated section of its own, kept by the linker like any other of the object.
+        // An allocated section of its own, kept by the linker like any other of the object. The
+        // block's members lie on 32-bit boundaries counted from its start, so readers of the file
+        // expect the block itself on one: the section is 4-aligned, in memory and in the file.
         out << "// Made by skyfence-versionres from " << argv[1] << "; do not edit.\n"
-            << "asm(\".pushsection " << VersionSectionName << ",\\\"a\\\"\\n\"\n";
+            << "asm(\".pushsection " << VersionSectionName << ",\\\"a\\\"\\n\"\n"
+            << "    \".balign 4\\n\"\n";
         for (std::size_t i = 0; i < block.size(); i += 16) {
             out << "    \".byte ";
             for (std::size_t k = i; k < block.size() && k < i + 16; ++k) {

@@ -78,6 +78,17 @@ TEST_P(SetupDialogRow, LabelAndComboBoxAsDesigned) {
     EXPECT_FALSE(combo->AutoApply());
 }
 
+// In the design's font each caption ends before its combo box begins.
+TEST_P(SetupDialogRow, CaptionFitsBeforeItsComboBox) {
+    auto* label = Find<QLabel>(GetParam().label);
+    auto* combo = Find<TComComboBox>(GetParam().combo);
+    ASSERT_TRUE(label != nullptr && combo != nullptr);
+    const int needed = label->fontMetrics().horizontalAdvance(label->text());
+    EXPECT_LE(needed, label->contentsRect().width());
+    EXPECT_LE(label->x() + needed, combo->x());
+    EXPECT_LE(label->x() + label->width(), combo->x());
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Rows, SetupDialogRow,
     testing::Values(
