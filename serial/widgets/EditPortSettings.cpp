@@ -4,9 +4,18 @@
 #include "TComSetupFrm.h"
 #include "serial/TCustomComPort.h"
 
+#include <QComboBox>
+
 void EditPortSettings(TCustomComPort& port, const SerialPortSource& source,
-                      const SetupDialogRun& run) {
+                      const SetupDialogRun& run, const std::vector<SetupChoice*>& choices) {
     TComSetupFrm dialog(source);
+    for (const SetupChoice* choice : choices) {
+        QStringList items;
+        for (const std::string& item : choice->items) {
+            items << QString::fromStdString(item);
+        }
+        dialog.AddChoice(QString::fromStdString(choice->caption), items, choice->chosen);
+    }
     for (TComComboBox* const combo : dialog.Combos()) {
         combo->SetComPort(&port);
     }
@@ -17,6 +26,9 @@ void EditPortSettings(TCustomComPort& port, const SerialPortSource& source,
     const int result = run ? run(dialog) : dialog.exec();
     if (result != QDialog::Accepted) {
         return;
+    }
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        choices[i]->chosen = dialog.Choices()[i]->currentIndex();
     }
     port.BeginSettingsUpdate();
     try {
@@ -34,6 +46,6 @@ void EditPortSettings(TCustomComPort& port, const SerialPortSource& source,
     port.EndSettingsUpdate();
 }
 
-void RunSetupDialog(TCustomComPort& port) {
-    EditPortSettings(port);
+void RunSetupDialog(TCustomComPort& port, const std::vector<SetupChoice*>& choices) {
+    EditPortSettings(port, SystemSerialPorts(), {}, choices);
 }

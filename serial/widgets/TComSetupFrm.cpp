@@ -2,9 +2,12 @@
 
 #include "TComComboBox.h"
 
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -31,6 +34,7 @@ constexpr int DesignFontPixels = 11;
 constexpr int LabelLeft = 8;
 constexpr int ComboLeft = 80;
 constexpr int ComboWidth = 129;
+constexpr int RowStep = 24;
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, int left) {
     auto* button = new QPushButton(QString::fromUtf8(caption), parent);
@@ -55,6 +59,7 @@ TComSetupFrm::TComSetupFrm(const SerialPortSource& source, QWidget* parent) : QD
     setFont(font);
 
     auto* groupBox = new QGroupBox(" Settings ", this);
+    groupBox_ = groupBox;
     groupBox->setObjectName("GroupBox1");
     groupBox->setGeometry(8, 8, 217, 169);
 
@@ -75,10 +80,10 @@ TComSetupFrm::TComSetupFrm(const SerialPortSource& source, QWidget* parent) : QD
         combos_[row] = combo;
     }
 
-    QPushButton* const ok = MakeButton(this, "Button1", "OK", 70);
+    QPushButton* const ok = ok_ = MakeButton(this, "Button1", "OK", 70);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    QPushButton* const cancel = MakeButton(this, "Button2", "Cancel", 150);
+    QPushButton* const cancel = cancel_ = MakeButton(this, "Button2", "Cancel", 150);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     for (std::size_t row = 1; row < combos_.size(); ++row) {
@@ -87,4 +92,37 @@ TComSetupFrm::TComSetupFrm(const SerialPortSource& source, QWidget* parent) : QD
     setTabOrder(combos_.back(), ok);
     setTabOrder(ok, cancel);
     // Not moved here: QDialog centres a dialog without a parent on the screen as it shows it.
+}
+
+QComboBox* TComSetupFrm::AddChoice(const QString& caption, const QStringList& items, int current) {
+    const int row = static_cast<int>(Rows.size() + choices_.size());
+    const int comboTop = Rows.back().comboTop + (row - ComboCount + 1) * RowStep;
+    auto* label = new QLabel(caption, groupBox_);
+    label->setObjectName(QString("LabelChoice%1").arg(choices_.size() + 1));
+    label->setTextFormat(Qt::PlainText);
+    label->move(LabelLeft, comboTop + 8);
+    label->adjustSize();
+    auto* combo = new QComboBox(groupBox_);
+    combo->setObjectName(QString("ComboChoice%1").arg(choices_.size() + 1));
+    combo->addItems(items);
+    combo->setCurrentIndex(current);
+    combo->move(ComboLeft, comboTop);
+    // Wider than the port's boxes when its texts need it, up to the dialog's edge.
+    combo->resize(std::max(ComboWidth, combo->sizeHint().width()), combo->sizeHint().height());
+    label->show();
+    combo->show();
+    choices_.push_back(combo);
+
+    const int grown = comboTop + combo->height() + 8 - groupBox_->height();
+    const int width = std::max(ClientWidth, ComboLeft + combo->width() + 2 * LabelLeft + 8);
+    groupBox_->setGeometry(8, 8, width - 14, groupBox_->height() + std::max(grown, 0));
+    for (QPushButton* button : {ok_, cancel_}) {
+        button->move(button->x(), groupBox_->geometry().bottom() + 8);
+    }
+    setFixedSize(width, ok_->geometry().bottom() + 8);
+    setTabOrder(choices_.size() == 1 ? static_cast<QWidget*>(combos_.back())
+                                     : choices_[choices_.size() - 2],
+                combo);
+    setTabOrder(combo, ok_);
+    return combo;
 }

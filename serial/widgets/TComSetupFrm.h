@@ -4,8 +4,14 @@
 
 #include <QDialog>
 
-#include <array>
+#include <QStringList>
 
+#include <array>
+#include <vector>
+
+class QComboBox;
+class QGroupBox;
+class QPushButton;
 class TComComboBox;
 
 // The port setup dialog: six combo boxes (port, bit rate, data bits, stop bits, parity, flow
@@ -25,6 +31,15 @@ public:
     // Combo1 … Combo6, in tab order.
     const std::array<TComComboBox*, ComboCount>& Combos() const { return combos_; }
 
+    // Offers one more setting below the port's six, in a row of its own that the dialog grows
+    // by; `current` is the item shown first. Without it the dialog is as designed.
+    QComboBox* AddChoice(const QString& caption, const QStringList& items, int current);
+    const std::vector<QComboBox*>& Choices() const { return choices_; }
+
 private:
     std::array<TComComboBox*, ComboCount> combos_{};
+    std::vector<QComboBox*> choices_;
+    QGroupBox* groupBox_ = nullptr;
+    QPushButton* ok_ = nullptr;
+    QPushButton* cancel_ = nullptr;
 };

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QPushButton>
 #include <QTimer>
 
@@ -133,6 +134,37 @@ TEST_F(PortSetup, SetterErrorPropagatesAndTheUpdateStillEnds) {
     port.Open();
     EXPECT_EQ(script->CountCalls("SetCommState"), 1);
     port.Close();
+}
+
+// A setting beside the port's gets a row of its own; the dialog grows to hold it, and the user's
+// pick comes back only when the dialog is confirmed.
+TEST_F(PortSetup, ChoiceBesideThePortComesBackOnlyOnOk) {
+    for (const auto& [button, expected] : {std::pair{"Button1", 1}, std::pair{"Button2", 0}}) {
+        SetupChoice receiver{"Receiver", {"GPS only", "All satellite systems"}, 0};
+        QSize size;
+        bool fits = false;
+        EditPortSettings(
+            port, ports,
+            [&, pressed = button](TComSetupFrm& dialog) {
+                QComboBox* combo = dialog.Choices().at(0);
+                EXPECT_EQ(combo->currentText(), "GPS only");
+                combo->setCurrentIndex(1);
+                size = dialog.size();
+                const QWidget* ok = dialog.findChild<QPushButton*>("Button1");
+                fits = combo->mapTo(&dialog, QPoint(0, combo->height())).y() < ok->y() &&
+                       combo->mapTo(&dialog, QPoint(combo->width(), 0)).x() <= dialog.width();
+                dialog.findChild<QPushButton*>(pressed)->click();
+                return dialog.result();
+            },
+            {&receiver});
+        EXPECT_EQ(receiver.chosen, expected) << button;
+        EXPECT_GT(size.height(), TComSetupFrm::ClientHeight);
+        EXPECT_TRUE(fits);
+    }
+    // Without one the dialog is as designed.
+    TComSetupFrm plain(ports);
+    EXPECT_EQ(plain.size(), QSize(TComSetupFrm::ClientWidth, TComSetupFrm::ClientHeight));
+    EXPECT_TRUE(plain.Choices().empty());
 }
 
 TEST_F(PortSetup, RunSetupDialogShowsTheDialogModally) {
