@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <poll.h>
 #include <spawn.h>
@@ -178,6 +179,31 @@ TEST(SimProgram, LinksTheDeviceAndWritesNmea) {
     }
     EXPECT_GT(positions, 2u);
     EXPECT_GT(inView, 2 * positions);
+
+    simulator.Signal(SIGTERM);
+    EXPECT_EQ(simulator.ExitStatus(), 0);
+    EXPECT_EQ(simulator.Errors(), "");
+}
+
+TEST(SimProgram, AllSystemsInTheirOwnSentences) {
+    const TemporaryFolder folder;
+    const std::string link = folder.File("gps");
+    Simulator simulator({"--link", link, "--speed", "600", "--all-systems"});
+    ASSERT_TRUE(simulator.FirstLine().starts_with("/dev/pts/"));
+
+    const std::string text = ReadDevice(link, 12000);
+    std::map<std::string, std::size_t> sentences;
+    for (std::size_t start = text.find('$'), end = 0;
+         (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        const std::string sentence = text.substr(start, end - start);
+        EXPECT_TRUE(ChecksumHolds(sentence)) << sentence;
+        ++sentences[sentence.substr(0, sentence.find(','))];
+    }
+    EXPECT_GT(sentences["$GNRMC"], 2u);
+    for (const char* inView : {"$GPGSV", "$GLGSV", "$GAGSV", "$GBGSV"}) {
+        EXPECT_GE(sentences[inView], sentences["$GNRMC"]) << inView;
+    }
+    EXPECT_EQ(sentences["$GPRMC"], 0u);
 
     simulator.Signal(SIGTERM);
     EXPECT_EQ(simulator.ExitStatus(), 0);

@@ -1,12 +1,12 @@
 #include "tools/sim/SentenceWriter.h"
 
+#include "SentenceBodies.h"
 #include "TestNames.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -16,28 +16,6 @@ using namespace std::chrono;
 
 constexpr sys_seconds Time = sys_days{2024y / March / 9} + 7h + 5min + 3s;
 
-// The bodies of the sentences of `text`, each checked for its frame and, computed here, its
-// checksum.
-std::vector<std::string> Bodies(const std::string& text) {
-    std::vector<std::string> bodies;
-    for (std::size_t start = 0, end = 0; (end = text.find("\r\n", start)) != std::string::npos;
-         start = end + 2) {
-        const std::string sentence = text.substr(start, end - start);
-        const std::size_t star = sentence.find('*');
-        EXPECT_TRUE(sentence.starts_with('$') && star + 3 == sentence.size()) << sentence;
-        unsigned checksum = 0;
-        for (std::size_t i = 1; i < star; ++i) {
-            checksum ^= static_cast<unsigned char>(sentence[i]);
-        }
-        char hex[8];
-        std::snprintf(hex, sizeof hex, "%02X", checksum);
-        EXPECT_EQ(sentence.substr(star + 1), hex) << sentence;
-        bodies.push_back(sentence.substr(1, star - 1));
-    }
-    EXPECT_TRUE(text.ends_with("\r\n"));
-    return bodies;
-}
-
 TEST(SimSentenceWriter, ChecksumOfARecordedSentence) {
     EXPECT_EQ(SentenceWriter::Sentence("GPGSV,3,3,12,19,13,123,27,03,07,176,19,05,05,328,13,47,,,"),
               "$GPGSV,3,3,12,19,13,123,27,03,07,176,19,05,05,328,13,47,,,*41\r\n");
@@ -45,15 +23,16 @@ TEST(SimSentenceWriter, ChecksumOfARecordedSentence) {
 
 TEST(SimSentenceWriter, OneSecondExactly) {
     const SentenceWriter writer(Place{52.52, 13.405});
-    EXPECT_EQ(Bodies(writer.Second(Time, {{5, 40, 83, 46}, {12, 7, 215, {}}, {24, 88, 0, 50}})),
-              (std::vector<std::string>{
-                  "GPGGA,070503.00,5231.2000,N,01324.3000,E,1,02,0.9,34.0,M,39.0,M,,",
-                  "GPGSV,1,1,03,05,40,083,46,12,07,215,,24,88,000,50",
-                  "GPRMC,070503.00,A,5231.2000,N,01324.3000,E,0.0,0.0,090324,,",
-              }));
+    EXPECT_EQ(
+        SentenceBodies(writer.Second(Time, {{5, 40, 83, 46}, {12, 7, 215, {}}, {24, 88, 0, 50}})),
+        (std::vector<std::string>{
+            "GPGGA,070503.00,5231.2000,N,01324.3000,E,1,02,0.9,34.0,M,39.0,M,,",
+            "GPGSV,1,1,03,05,40,083,46,12,07,215,,24,88,000,50",
+            "GPRMC,070503.00,A,5231.2000,N,01324.3000,E,0.0,0.0,090324,,",
+        }));
     const sys_seconds newYear = sys_days{2100y / January / 1};
     EXPECT_EQ(
-        Bodies(SentenceWriter(Place{}).RecommendedMinimum(newYear - 1s)),
+        SentenceBodies(SentenceWriter(Place{}).RecommendedMinimum(newYear - 1s)),
         std::vector<std::string>{"GPRMC,235959.00,A,0000.0000,N,00000.0000,E,0.0,0.0,311299,,"});
 }
 
@@ -66,7 +45,7 @@ struct PositionCase {
 class SimSentenceWriterPosition : public testing::TestWithParam<PositionCase> {};
 
 TEST_P(SimSentenceWriterPosition, DegreesAndMinutes) {
-    EXPECT_EQ(Bodies(SentenceWriter(GetParam().place).RecommendedMinimum(Time)),
+    EXPECT_EQ(SentenceBodies(SentenceWriter(GetParam().place).RecommendedMinimum(Time)),
               std::vector<std::string>{std::string("GPRMC,070503.00,A,") + GetParam().fields +
                                        ",0.0,0.0,090324,,"});
 }
@@ -93,7 +72,8 @@ TEST_P(SimSentenceWriterCycle, FourSatellitesAMessageTheLastShorter) {
     for (int i = 0; i < GetParam().satellites; ++i) {
         satellites.push_back({i + 1, 80 - 5 * i, 30 * i, 45 - i});
     }
-    const std::vector<std::string> bodies = Bodies(SentenceWriter::SatellitesInView(satellites));
+    const std::vector<std::string> bodies =
+        SentenceBodies(SentenceWriter::SatellitesInView(satellites));
     ASSERT_EQ(bodies.size(), GetParam().heads.size());
     for (std::size_t i = 0; i < bodies.size(); ++i) {
         EXPECT_TRUE(bodies[i].starts_with(GetParam().heads[i])) << bodies[i];
@@ -111,6 +91,82 @@ INSTANTIATE_TEST_SUITE_P(
             "Ten", 10, {"GPGSV,3,1,10,01,", "GPGSV,3,2,10,05,", "GPGSV,3,3,10,09,"}, {4, 4, 2}},
         CycleCase{"Five", 5, {"GPGSV,2,1,05,01,", "GPGSV,2,2,05,05,"}, {4, 1}},
         CycleCase{"None", 0, {"GPGSV,1,1,00"}, {0}}),
+    CaseName());
+
+TEST(SimSentenceWriter, MultiSystemSecondExactly) {
+    const SentenceWriter writer(Place{52.52, 13.405});
+    const std::vector<SignalReport> reports = {
+        {"GP", 1, {{5, 40, 83, 46}, {12, 7, 215, {}}}},
+        {"GP", 8, {{5, 40, 83, 48}}},
+        {"GL", 1, {{65, 12, 300, 21}}},
+        {"GB", 1, {}},
+    };
+    EXPECT_EQ(SentenceBodies(writer.MultiSystemSecond(Time, reports)),
+              (std::vector<std::string>{
+                  // Satellite 5 heard on two signals is used once.
+                  "GNGGA,070503.00,5231.2000,N,01324.3000,E,1,02,0.9,34.0,M,39.0,M,,",
+                  "GPGSV,1,1,02,05,40,083,46,12,07,215,,1",
+                  "GPGSV,1,1,01,05,40,083,48,8",
+                  "GLGSV,1,1,01,65,12,300,21,1",
+                  "GBGSV,1,1,00,1",
+                  "GNRMC,070503.00,A,5231.2000,N,01324.3000,E,0.0,0.0,090324,,,A,V",
+              }));
+}
+
+struct SignalCycleCase {
+    const char* name;
+    const char* talker;
+    int signalId;
+    int satellites;
+    std::vector<std::string> heads;
+    std::vector<int> groups;
+    const char* signalField;
+};
+
+class SimSentenceWriterSignalCycle : public testing::TestWithParam<SignalCycleCase> {};
+
+TEST_P(SimSentenceWriterSignalCycle, FourGroupsAMessageThenTheSignal) {
+    SignalReport report{GetParam().talker, GetParam().signalId, {}};
+    for (int i = 0; i < GetParam().satellites; ++i) {
+        report.satellites.push_back(
+            {i + 1, 80 - 4 * i, 20 * i, i % 5 == 4 ? std::nullopt : std::optional(45 - i)});
+    }
+    const std::vector<std::string> bodies =
+        SentenceBodies(SentenceWriter::SatellitesInView(report));
+    ASSERT_EQ(bodies.size(), GetParam().heads.size());
+    for (std::size_t i = 0; i < bodies.size(); ++i) {
+        EXPECT_TRUE(bodies[i].starts_with(GetParam().heads[i])) << bodies[i];
+        EXPECT_EQ(std::count(bodies[i].begin(), bodies[i].end(), ','),
+                  3 + 4 * GetParam().groups[i] + 1)
+            << bodies[i];
+        EXPECT_EQ(bodies[i].substr(bodies[i].rfind(',') + 1), GetParam().signalField) << bodies[i];
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Systems, SimSentenceWriterSignalCycle,
+    testing::Values(
+        SignalCycleCase{
+            "GpsThirteen",
+            "GP",
+            1,
+            13,
+            {"GPGSV,4,1,13,01,", "GPGSV,4,2,13,05,", "GPGSV,4,3,13,09,", "GPGSV,4,4,13,13,"},
+            {4, 4, 4, 1},
+            "1"},
+        SignalCycleCase{
+            "GpsL5Five", "GP", 8, 5, {"GPGSV,2,1,05,01,", "GPGSV,2,2,05,05,"}, {4, 1}, "8"},
+        SignalCycleCase{
+            "GalileoEight", "GA", 7, 8, {"GAGSV,2,1,08,01,", "GAGSV,2,2,08,05,"}, {4, 4}, "7"},
+        SignalCycleCase{"BeiDouSeventeenOnB2I",
+                        "GB",
+                        11,
+                        17,
+                        {"GBGSV,5,1,17,01,", "GBGSV,5,2,17,05,", "GBGSV,5,3,17,09,",
+                         "GBGSV,5,4,17,13,", "GBGSV,5,5,17,17,"},
+                        {4, 4, 4, 4, 1},
+                        "B"},
+        SignalCycleCase{"GlonassNone", "GL", 1, 0, {"GLGSV,1,1,00,1"}, {0}, "1"}),
     CaseName());
 
 } // namespace

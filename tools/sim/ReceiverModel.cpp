@@ -12,16 +12,17 @@ constexpr int HighestSnr = 99;
 
 } // namespace
 
-ReceiverModel::ReceiverModel(ObstructionMask mask, std::uint64_t seed)
-    : mask_(std::move(mask)), random_(seed) {}
+ReceiverModel::ReceiverModel(ObstructionMask mask, std::uint64_t seed, std::size_t channels)
+    : mask_(std::move(mask)), random_(seed), channels_(channels) {}
 
-std::vector<ReportedSatellite> ReceiverModel::Track(std::vector<SatelliteDirection> sky) {
+std::vector<ReportedSatellite> ReceiverModel::Track(std::vector<SatelliteDirection> sky,
+                                                    double gainDb) {
     std::erase_if(sky, [](const SatelliteDirection& satellite) { return satellite.elevation < 0; });
     std::sort(sky.begin(), sky.end(), [](const SatelliteDirection& a, const SatelliteDirection& b) {
         return a.elevation > b.elevation;
     });
-    if (sky.size() > Channels) {
-        sky.resize(Channels);
+    if (sky.size() > channels_) {
+        sky.resize(channels_);
     }
     std::vector<ReportedSatellite> reports;
     for (const SatelliteDirection& satellite : sky) {
@@ -32,7 +33,7 @@ std::vector<ReportedSatellite> ReceiverModel::Track(std::vector<SatelliteDirecti
         if (const auto loss = mask_.LossDb(satellite.azimuth, satellite.elevation)) {
             const double snr = HorizonSnrDb +
                                (ZenithSnrDb - HorizonSnrDb) * satellite.elevation / 90 - *loss +
-                               noise;
+                               noise + gainDb;
             report.snr = std::clamp(static_cast<int>(std::lround(snr)), 0, HighestSnr);
         }
         reports.push_back(report);

@@ -1,21 +1,24 @@
 #pragma once
 
+#include "Constellation.h"
 #include "Place.h"
 #include "SatelliteDirection.h"
 
 #include <chrono>
+#include <utility>
 #include <vector>
 
-// A GPS-like constellation over one place: 31 satellites on circular orbits in six planes of
-// 55 degrees inclination, each going round twice a sidereal day, over a spherical Earth turning
-// beneath them.
+// The satellites of one system over one place: circular orbits, over a spherical Earth turning
+// beneath them. Without a constellation, GPS.
 class SatelliteSky {
 public:
-    explicit SatelliteSky(Place place) : place_(place) {}
+    explicit SatelliteSky(Place place, Constellation constellation = Constellation::Gps())
+        : place_(place), constellation_(std::move(constellation)) {}
 
-    // Every satellite, those below the horizon too.
+    // Every satellite, those below the horizon too, in the constellation's order.
     std::vector<SatelliteDirection> At(std::chrono::sys_seconds time) const;
 
 private:
     Place place_;
+    Constellation constellation_;
 };

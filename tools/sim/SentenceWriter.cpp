@@ -26,38 +26,21 @@ std::string TimeOfDay(std::chrono::sys_seconds time) {
                   static_cast<int>(clock.seconds().count()));
 }
 
-std::string Date(std::chrono::sys_seconds time) {
-    const std::chrono::year_month_day date(std::chrono::floor<std::chrono::days>(time));
-    return Format("%02u%02u%02d", static_cast<unsigned>(date.day()),
-                  static_cast<unsigned>(date.month()), static_cast<int>(date.year()) % 100);
+int Heard(const std::vector<ReportedSatellite>& satellites) {
+    return static_cast<int>(
+        std::count_if(satellites.begin(), satellites.end(),
+                      [](const ReportedSatellite& s) { return s.snr.has_value(); }));
 }
 
-} // namespace
-
-std::string SentenceWriter::Second(std::chrono::sys_seconds time,
-                                   const std::vector<ReportedSatellite>& satellites) const {
-    const auto heard = std::count_if(satellites.begin(), satellites.end(),
-                                     [](const ReportedSatellite& s) { return s.snr.has_value(); });
-    return FixData(time, static_cast<int>(heard)) + SatellitesInView(satellites) +
-           RecommendedMinimum(time);
-}
-
-std::string SentenceWriter::FixData(std::chrono::sys_seconds time, int satellitesUsed) const {
-    return Sentence("GPGGA," + TimeOfDay(time) + "," + Position() +
-                    Format(",1,%02d,0.9,34.0,M,39.0,M,,", satellitesUsed));
-}
-
-std::string SentenceWriter::RecommendedMinimum(std::chrono::sys_seconds time) const {
-    return Sentence("GPRMC," + TimeOfDay(time) + ",A," + Position() + ",0.0,0.0," + Date(time) +
-                    ",,");
-}
-
-std::string SentenceWriter::SatellitesInView(const std::vector<ReportedSatellite>& satellites) {
+// The messages of one cycle; `tail` ends each of them.
+std::string Cycle(std::string_view talker, const std::vector<ReportedSatellite>& satellites,
+                  std::string_view tail) {
     const std::size_t messages = std::max<std::size_t>(
         1, (satellites.size() + SatellitesPerMessage - 1) / SatellitesPerMessage);
     std::string text;
     for (std::size_t message = 0; message < messages; ++message) {
-        std::string body = Format("GPGSV,%zu,%zu,%02zu", messages, message + 1, satellites.size());
+        std::string body(talker);
+        body += Format("GSV,%zu,%zu,%02zu", messages, message + 1, satellites.size());
         const std::size_t first = message * SatellitesPerMessage;
         const std::size_t end = std::min(satellites.size(), first + SatellitesPerMessage);
         for (std::size_t i = first; i < end; ++i) {
@@ -68,9 +51,65 @@ std::string SentenceWriter::SatellitesInView(const std::vector<ReportedSatellite
                 body += Format("%02d", *satellite.snr);
             }
         }
-        text += Sentence(body);
+        body += tail;
+        text += SentenceWriter::Sentence(body);
     }
     return text;
+}
+
+std::string Date(std::chrono::sys_seconds time) {
+    const std::chrono::year_month_day date(std::chrono::floor<std::chrono::days>(time));
+    return Format("%02u%02u%02d", static_cast<unsigned>(date.day()),
+                  static_cast<unsigned>(date.month()), static_cast<int>(date.year()) % 100);
+}
+
+} // namespace
+
+std::string SentenceWriter::Second(std::chrono::sys_seconds time,
+                                   const std::vector<ReportedSatellite>& satellites) const {
+    return FixData(time, Heard(satellites)) + SatellitesInView(satellites) +
+           RecommendedMinimum(time);
+}
+
+std::string SentenceWriter::MultiSystemSecond(std::chrono::sys_seconds time,
+                                              const std::vector<SignalReport>& reports) const {
+    // A satellite heard on two signals is still one satellite used; each system's first signal
+    // holds every satellite it tracks.
+    int heard = 0;
+    std::string talker;
+    std::string cycles;
+    for (const SignalReport& report : reports) {
+        if (report.talker != talker) {
+            heard += Heard(report.satellites);
+            talker = report.talker;
+        }
+        cycles += SatellitesInView(report);
+    }
+    return FixData(time, heard, "GN") + cycles + MultiSystemRecommendedMinimum(time);
+}
+
+std::string SentenceWriter::FixData(std::chrono::sys_seconds time, int satellitesUsed,
+                                    std::string_view talker) const {
+    return Sentence(std::string(talker) + "GGA," + TimeOfDay(time) + "," + Position() +
+                    Format(",1,%02d,0.9,34.0,M,39.0,M,,", satellitesUsed));
+}
+
+std::string SentenceWriter::RecommendedMinimum(std::chrono::sys_seconds time) const {
+    return Sentence("GPRMC," + TimeOfDay(time) + ",A," + Position() + ",0.0,0.0," + Date(time) +
+                    ",,");
+}
+
+std::string SentenceWriter::MultiSystemRecommendedMinimum(std::chrono::sys_seconds time) const {
+    return Sentence("GNRMC," + TimeOfDay(time) + ",A," + Position() + ",0.0,0.0," + Date(time) +
+                    ",,,A,V");
+}
+
+std::string SentenceWriter::SatellitesInView(const std::vector<ReportedSatellite>& satellites) {
+    return Cycle("GP", satellites, "");
+}
+
+std::string SentenceWriter::SatellitesInView(const SignalReport& report) {
+    return Cycle(report.talker, report.satellites, Format(",%X", report.signalId));
 }
 
 std::string SentenceWriter::Sentence(std::string_view body) {

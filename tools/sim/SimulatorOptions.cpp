@@ -40,6 +40,10 @@ std::optional<SimulatorOptions> ParseSimulatorOptions(const std::vector<std::str
             options.loop = true;
             continue;
         }
+        if (option == "--all-systems") {
+            options.allSystems = true;
+            continue;
+        }
         if (i + 1 == arguments.size()) {
             return std::nullopt;
         }
@@ -60,7 +64,8 @@ std::optional<SimulatorOptions> ParseSimulatorOptions(const std::vector<std::str
         }
     }
     if (options.link.empty() ||
-        (!options.replay && (seen.contains("--loop") || seen.contains("--rate")))) {
+        (!options.replay && (seen.contains("--loop") || seen.contains("--rate"))) ||
+        (options.replay && options.allSystems)) {
         return std::nullopt;
     }
     return options;

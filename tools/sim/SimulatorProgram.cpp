@@ -1,6 +1,7 @@
 #include "SimulatorProgram.h"
 
 #include "DeviceLink.h"
+#include "MultiSystemReceiver.h"
 #include "ReplayLog.h"
 #include "ReplayPacer.h"
 #include "SimulatedPort.h"
@@ -44,10 +45,11 @@ void Run(std::chrono::milliseconds interval, const StopSignals& stop,
     }
 }
 
-void Simulate(const SimulatorOptions& options, const SimulatedPort& port, const StopSignals& stop) {
+template <class Receiver>
+void Simulate(Receiver& receiver, const SimulatorOptions& options, const SimulatedPort& port,
+              const StopSignals& stop) {
     // The simulated clock starts at the present, so that the sentences carry today's date.
     const auto start = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
-    SimulatedReceiver receiver(SimulatedPlace, ObstructionMask::BuildingAndTrees(), options.seed);
     SimulationPacer pacer(options.speed, SkyBytesPerTick);
     const auto second = [&](std::int64_t n) {
         return receiver.Second(start + std::chrono::seconds(n));
@@ -88,8 +90,14 @@ int RunSimulator(const std::vector<std::string>& arguments, std::ostream& out, s
         out << port.Path() << std::endl;
         if (log) {
             Replay(*options, *log, port, stop);
+        } else if (options->allSystems) {
+            MultiSystemReceiver receiver(SimulatedPlace, ObstructionMask::BuildingAndTrees(),
+                                         options->seed);
+            Simulate(receiver, *options, port, stop);
         } else {
-            Simulate(*options, port, stop);
+            SimulatedReceiver receiver(SimulatedPlace, ObstructionMask::BuildingAndTrees(),
+                                       options->seed);
+            Simulate(receiver, *options, port, stop);
         }
         return 0;
     } catch (const Exception& error) {
