@@ -131,10 +131,9 @@ void TFormSkyfence::CreateReception() {
     comPort_->FlowControl().SetControlDTR(TDTRFlowControl::dtrDisable);
     comPort_->OnError = [this](TCustomComPort&, TComErrors errors) { ComPortError(errors); };
 
-    receivePath_ =
-        std::make_unique<ReceivePath>(grids_.HorizonGrid, *this, [this](const std::string& line) {
-            ScheduleControlUpdates(controlUpdates_.SetText(*labelPosition_, line));
-        });
+    receivePath_ = std::make_unique<ReceivePath>(grids_, *this, [this](const std::string& line) {
+        ScheduleControlUpdates(controlUpdates_.SetText(*labelPosition_, line));
+    });
     receivePath_->SetComPort(comPort_);
 }
 

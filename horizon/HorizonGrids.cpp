@@ -1,30 +1,18 @@
 #include "HorizonGrids.h"
 
 #include "HorizonGrid.h"
+#include "KeptFile.h"
 #include "platform/AtomicFileWriter.h"
 #include "platform/Exception.h"
-#include "platform/SystemError.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
+#include <exception>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 // A save takes milliseconds: a temporary file this old is from a save that was cut short.
 constexpr std::chrono::seconds LeftoverAge = std::chrono::minutes(10);
-
-std::string KeptName(const std::string& dataFileName, int number) {
-    std::string stem = dataFileName;
-    if (const std::string extension = ".dat";
-        stem.size() >= extension.size() &&
-        stem.compare(stem.size() - extension.size(), extension.size(), extension) == 0) {
-        stem.resize(stem.size() - extension.size());
-    }
-    return stem + "-kept-" + std::to_string(number) + ".dat";
-}
 
 } // namespace
 
@@ -36,6 +24,7 @@ void HorizonGrids::SetUp(const std::string& folder) {
     dataFileUnread_ = false;
     keptFileName_.clear();
     AtomicFileWriter::RemoveLeftovers(DataFileName, LeftoverAge);
+    Systems.SetUp(DataFileName);
 
     struct stat status {};
     if (::stat(DataFileName.c_str(), &status) != 0 && errno == ENOENT) {
@@ -50,10 +39,20 @@ void HorizonGrids::SetUp(const std::string& folder) {
 }
 
 void HorizonGrids::SaveHorizonGrid() {
-    if (dataFileUnread_) {
-        KeepUnreadDataFile();
+    // A combined map that cannot be written does not keep the systems' maps from being saved.
+    std::exception_ptr failure;
+    try {
+        if (dataFileUnread_) {
+            KeepUnreadDataFile();
+        }
+        HorizonGrid.SaveToFile(DataFileName);
+    } catch (const Exception&) {
+        failure = std::current_exception();
     }
-    HorizonGrid.SaveToFile(DataFileName);
+    Systems.Save();
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
 }
 
 void HorizonGrids::LoadGrid(const std::string& path) {
@@ -61,25 +60,6 @@ void HorizonGrids::LoadGrid(const std::string& path) {
 }
 
 void HorizonGrids::KeepUnreadDataFile() {
-    // A hard link keeps the file where it is until the save replaces it; where links are not
-    // supported the file is moved instead. Neither ever replaces an earlier kept file.
-    constexpr int maxKeptFiles = 10000;
-    for (int number = 1; number <= maxKeptFiles; ++number) {
-        const std::string kept = KeptName(DataFileName, number);
-        if (::link(DataFileName.c_str(), kept.c_str()) == 0 ||
-            ::renameat2(AT_FDCWD, DataFileName.c_str(), AT_FDCWD, kept.c_str(), RENAME_NOREPLACE) ==
-                0) {
-            keptFileName_ = kept;
-            dataFileUnread_ = false;
-            return;
-        }
-        if (errno == ENOENT) {
-            dataFileUnread_ = false;
-            return;
-        }
-        if (errno != EEXIST) {
-            throw EFileError(FileErrorText("keep the unread data file", DataFileName, errno));
-        }
-    }
-    throw EFileError(FileErrorText("keep the unread data file", DataFileName, EEXIST));
+    keptFileName_ = KeepFileBesideItself(DataFileName);
+    dataFileUnread_ = false;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "SystemGrids.h"
 #include "platform/TStringList.h"
 
 #include <string>
 
-// The main window's two grids and the live grid's data file.
+// The main window's two grids and the live grid's data file, and the live maps of the single
+// satellite systems beside it.
 class HorizonGrids {
 public:
     static constexpr const char* DataFileLeafName = "Skyfence.dat";
@@ -13,14 +15,17 @@ public:
     TStringList LoadedGrid;
     std::string LoadedFileName;
     std::string DataFileName;
+    SystemGrids Systems;
 
     // Grid set-up at window creation: the live grid from "Skyfence.dat" in `folder` (which ends
-    // in "/"), or 360 new lines when there is no such file. Reading errors are dropped.
+    // in "/"), or 360 new lines when there is no such file, and the systems' maps found beside
+    // it. Reading errors are dropped.
     void SetUp(const std::string& folder);
 
     // Writes the live grid to its data file, atomically. If the file existed at set-up but could
     // not be read completely, it is first kept beside itself under a new name, so that a grid
-    // that was never read in full cannot destroy it. Raises EFileError.
+    // that was never read in full cannot destroy it. Then the systems' maps that changed are
+    // written, also when the live grid could not be. Raises EFileError, the live grid's first.
     void SaveHorizonGrid();
 
     // Replaces LoadedGrid with the lines of `path`; raises EFileError (LoadedGrid then holds

@@ -1,24 +1,24 @@
 #include "ReceivePath.h"
 
+#include "HorizonGrid.h"
+#include "MultiSystemSentence.h"
 #include "PositionSentence.h"
 #include "SatellitesInViewSentence.h"
+#include "platform/Exception.h"
 
-ReceivePath::ReceivePath(TStringList& grid, SatelliteTable& table, PositionLine showPosition)
-    : grid_(grid), table_(table), showPosition_(std::move(showPosition)) {
-    comDataPacketGPRMC_.SetName("ComDataPacketGPRMC");
-    comDataPacketGPRMC_.SetStartString("$GPRMC,");
-    comDataPacketGPRMC_.SetStopString("*");
-    comDataPacketGPRMC_.SetIncludeStrings(true);
-    comDataPacketGPRMC_.OnPacket = [this](TComDataPacket&, const std::string& sentence) {
-        PositionPacket(sentence);
-    };
-    comDataPacketGPGSV_.SetName("ComDataPacketGPGSV");
-    comDataPacketGPGSV_.SetStartString("$GPGSV,");
-    comDataPacketGPGSV_.SetStopString("*");
-    comDataPacketGPGSV_.SetIncludeStrings(false);
-    comDataPacketGPGSV_.OnPacket = [this](TComDataPacket&, const std::string& body) {
-        SatellitesInViewPacket(body);
-    };
+namespace {
+
+// The cycle length of the original receivers: other lengths are a newer receiver's.
+constexpr std::int32_t GpsOnlyMessageCount = 3;
+
+} // namespace
+
+ReceivePath::ReceivePath(HorizonGrids& grids, SatelliteTable& table, PositionLine showPosition,
+                         ReceiverModeHint::Clock clock)
+    : grids_(grids), table_(table), showPosition_(std::move(showPosition)),
+      clock_(std::move(clock)), hint_(clock_) {
+    MakeHint();
+    MakePackets();
 }
 
 // The packets leave their port before the handlers they call go.
@@ -26,25 +26,142 @@ ReceivePath::~ReceivePath() {
     SetComPort(nullptr);
 }
 
+void ReceivePath::SetMode(ReceiverMode mode) {
+    if (mode == mode_) {
+        return;
+    }
+    mode_ = mode;
+    sky_.Clear();
+    MakeHint();
+    MakePackets();
+}
+
 void ReceivePath::SetComPort(TCustomComPort* port) {
-    comDataPacketGPRMC_.SetComPort(port);
-    comDataPacketGPGSV_.SetComPort(port);
+    port_ = port;
+    for (const auto& packet : packets_) {
+        packet->SetComPort(port);
+    }
 }
 
 void ReceivePath::AppendBlock(const std::string& block) {
-    comDataPacketGPRMC_.AppendData(block);
-    comDataPacketGPGSV_.AppendData(block);
+    if (mode_ == ReceiverMode::GpsOnly) {
+        hint_.ScanBlock(block);
+    }
+    for (const auto& packet : packets_) {
+        packet->AppendData(block);
+    }
 }
 
 void ReceivePath::SatellitesInViewPacket(const std::string& body) {
-    HandleSatellitesInView(body, table_, grid_);
     ++satellitesInViewSentences_;
+    if (HandleSatellitesInView(body, table_, grids_.HorizonGrid)) {
+        hint_.Accepted();
+        return;
+    }
+    if (hint_.Fired()) {
+        return;
+    }
+    const auto sentence = ParseMultiSystemSentence("GP", body);
+    if (sentence && (sentence->SignalId || sentence->MessageCount != GpsOnlyMessageCount)) {
+        hint_.OtherModeSentence();
+    }
 }
 
 void ReceivePath::PositionPacket(const std::string& sentence) {
     const std::string line = DecodePositionSentence(sentence);
     ++positionSentences_;
+    hint_.Accepted();
     if (showPosition_) {
         showPosition_(line);
+    }
+}
+
+void ReceivePath::SystemSatellitesInViewPacket(std::string_view talker, const std::string& body) {
+    ++satellitesInViewSentences_;
+    const auto sentence = ParseMultiSystemSentence(talker, body);
+    if (!sentence) {
+        return;
+    }
+    for (const InViewSatellite& satellite : sentence->Satellites) {
+        if (satellite.Folded()) {
+            FoldSatellite(satellite);
+        }
+    }
+    sky_.Take(talker, *sentence);
+    table_.ShowSatellitesInView(static_cast<std::int32_t>(sky_.Count()));
+    table_.ShowSky(sky_);
+}
+
+std::vector<std::string> ReceivePath::PacketNames() const {
+    std::vector<std::string> names;
+    for (const auto& packet : packets_) {
+        names.push_back(packet->Name());
+    }
+    return names;
+}
+
+void ReceivePath::MakePackets() {
+    for (const auto& packet : packets_) {
+        packet->SetComPort(nullptr);
+    }
+    packets_.clear();
+    if (mode_ == ReceiverMode::GpsOnly) {
+        AddPacket("GP", "RMC", true).OnPacket = [this](TComDataPacket&, const std::string& text) {
+            PositionPacket(text);
+        };
+        AddPacket("GP", "GSV", false).OnPacket = [this](TComDataPacket&, const std::string& text) {
+            SatellitesInViewPacket(text);
+        };
+    } else {
+        for (const std::string_view talker : AllSystemsTalkers) {
+            AddPacket(talker, "RMC", true).OnPacket =
+                [this](TComDataPacket&, const std::string& text) { PositionPacket(text); };
+        }
+        for (const std::string_view talker : AllSystemsTalkers) {
+            AddPacket(talker, "GSV", false).OnPacket = [this, talker](TComDataPacket&,
+                                                                      const std::string& text) {
+                SystemSatellitesInViewPacket(talker, text);
+            };
+        }
+    }
+    SetComPort(port_);
+}
+
+TComDataPacket& ReceivePath::AddPacket(std::string_view talker, std::string_view sentence,
+                                       bool includeStrings) {
+    auto packet = std::make_unique<TComDataPacket>();
+    const std::string address = std::string(talker) + std::string(sentence);
+    packet->SetName("ComDataPacket" + address);
+    packet->SetStartString("$" + address + ",");
+    packet->SetStopString("*");
+    packet->SetIncludeStrings(includeStrings);
+    packets_.push_back(std::move(packet));
+    return *packets_.back();
+}
+
+void ReceivePath::MakeHint() {
+    hint_ = ReceiverModeHint(clock_);
+    hint_.OnHint = [this] {
+        if (OnReceiverModeHint) {
+            OnReceiverModeHint();
+        }
+    };
+}
+
+// A damaged line of one map keeps only that map's cell from rising.
+void ReceivePath::FoldSatellite(const InViewSatellite& satellite) {
+    try {
+        FoldReport(grids_.HorizonGrid, satellite.Azimuth, satellite.Elevation, satellite.SNR);
+    } catch (const Exception&) {
+        // Data from the receiver or a damaged data file: the other map may still take it.
+    }
+    if (!satellite.System) {
+        return;
+    }
+    try {
+        FoldReport(grids_.Systems.Obtain(*satellite.System), satellite.Azimuth, satellite.Elevation,
+                   satellite.SNR);
+    } catch (const Exception&) {
+        // As above.
     }
 }

@@ -1,50 +1,88 @@
 #pragma once
 
+#include "HorizonGrids.h"
+#include "ReceiverMode.h"
+#include "ReceiverModeHint.h"
 #include "SatelliteTable.h"
-#include "platform/TStringList.h"
+#include "SkyView.h"
 #include "serial/TComDataPacket.h"
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 class TCustomComPort;
 
-// The way received bytes take to the map: the data packets that cut the sentences out of the
+// The way received bytes take to the maps: the data packets that cut the sentences out of the
 // stream, the handlers that decode them, the satellite table and position line they show in, and
-// the live grid they raise. The window and the replay tool both use it, so both handle every
+// the live grids they raise. The window and the replay tool both use it, so both handle every
 // byte alike.
+//
+// Under the GPS-only receiver setting (the default) there are the two packets of the original
+// receivers, "$GPGSV," and "$GPRMC,", and only the combined map rises. Under the all-systems
+// setting every talker of AllSystemsTalkers has both, and each satellite also raises the map of
+// its system.
 class ReceivePath {
 public:
     using PositionLine = std::function<void(const std::string& line)>;
 
-    // `grid` and `table` must outlive the path; `showPosition` gets each decoded position line.
-    ReceivePath(TStringList& grid, SatelliteTable& table, PositionLine showPosition);
+    // `grids` and `table` must outlive the path; `showPosition` gets each decoded position line;
+    // `clock` times the receiver-setting hint.
+    ReceivePath(HorizonGrids& grids, SatelliteTable& table, PositionLine showPosition,
+                ReceiverModeHint::Clock clock = std::chrono::steady_clock::now);
     // The packets' handlers hold this object.
     ReceivePath(const ReceivePath&) = delete;
     ReceivePath& operator=(const ReceivePath&) = delete;
     ~ReceivePath();
 
+    // Makes the packets of `mode`, attached to the port as the old ones were; the sky view and
+    // the hint start afresh. Not to be called from inside a packet event.
+    void SetMode(ReceiverMode mode);
+    ReceiverMode Mode() const { return mode_; }
+
     // The packets take their bytes from `port` (nullptr: from AppendBlock only). The position
-    // packet is attached first, so the port serves it first.
+    // packets are attached first, so the port serves them first.
     void SetComPort(TCustomComPort* port);
 
     // One block as the port would deliver it to its links.
     void AppendBlock(const std::string& block);
 
-    // The packet events, as the packets call them.
+    // The packet events of the GPS-only setting, as its packets call them.
     void SatellitesInViewPacket(const std::string& body);
     void PositionPacket(const std::string& sentence);
+    // The satellites-in-view event of the all-systems setting, for a sentence of `talker`.
+    void SystemSatellitesInViewPacket(std::string_view talker, const std::string& body);
+
+    // Under the GPS-only setting, called once when the receiver seems to need the all-systems
+    // setting (see ReceiverModeHint).
+    std::function<void()> OnReceiverModeHint;
+
+    const SkyView& Sky() const { return sky_; }
+    // The packets' names, in the order they are attached to the port.
+    std::vector<std::string> PacketNames() const;
 
     std::size_t PositionSentences() const { return positionSentences_; }
     std::size_t SatellitesInViewSentences() const { return satellitesInViewSentences_; }
 
 private:
-    TStringList& grid_;
+    void MakePackets();
+    TComDataPacket& AddPacket(std::string_view talker, std::string_view sentence,
+                              bool includeStrings);
+    void MakeHint();
+    void FoldSatellite(const InViewSatellite& satellite);
+
+    HorizonGrids& grids_;
     SatelliteTable& table_;
     PositionLine showPosition_;
+    ReceiverModeHint::Clock clock_;
+    ReceiverMode mode_ = DefaultReceiverMode;
+    TCustomComPort* port_ = nullptr;
+    SkyView sky_;
+    ReceiverModeHint hint_;
     std::size_t positionSentences_ = 0;
     std::size_t satellitesInViewSentences_ = 0;
-    TComDataPacket comDataPacketGPRMC_;
-    TComDataPacket comDataPacketGPGSV_;
+    std::vector<std::unique_ptr<TComDataPacket>> packets_;
 };

@@ -40,15 +40,17 @@ SatelliteReport ReadReport(const std::vector<std::string>& fields, std::size_t f
 
 } // namespace
 
-void HandleSatellitesInView(std::string_view body, SatelliteTable& table, TStringList& grid) {
+bool HandleSatellitesInView(std::string_view body, SatelliteTable& table, TStringList& grid) {
     const std::vector<std::string> fields = SplitCommaText(body);
     if (!AcceptedFieldCount(fields.size()) || fields[0] != "3") {
-        return;
+        return false;
     }
+    bool taken = false;
     try {
         const std::int64_t message = StrToInt(fields[1]);
         const std::int32_t inView = StrToInt(fields[2]);
         table.ShowSatellitesInView(inView);
+        taken = true;
 
         // Row numbers come from the sentence, so they are computed wide enough never to overflow.
         const std::int64_t firstRow = (message - 1) * 4 + 1;
@@ -70,4 +72,5 @@ void HandleSatellitesInView(std::string_view body, SatelliteTable& table, TStrin
     } catch (const Exception&) {
         // Data from the receiver: a sentence that cannot be handled is dropped.
     }
+    return taken;
 }

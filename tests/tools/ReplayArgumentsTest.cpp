@@ -60,6 +60,42 @@ TEST(ReplayArgumentsTest, FilesInOrder) {
     EXPECT_TRUE(ParseReplayArguments({"--help", "--block", "0"}).Help);
 }
 
+struct SystemsCase {
+    std::string name;
+    std::vector<std::string> arguments;
+    bool allSystems;
+    std::optional<SatelliteSystem> pictureSystem;
+};
+
+void PrintTo(const SystemsCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+const SystemsCase SystemsCases[] = {
+    {"gps_only_by_default", {"in.log", "out.dat"}, false, {}},
+    {"all_systems", {"--all-systems", "in.log", "out.dat"}, true, {}},
+    {"combined_picture", {"in.log", "out.dat", "--all-systems", "--picture", "p.png"}, true, {}},
+    {"system_picture",
+     {"in.log", "out.dat", "--system", "GLONASS", "--picture", "p.png", "--all-systems"},
+     true,
+     SatelliteSystem::GLONASS},
+    {"system_in_any_case",
+     {"in.log", "out.dat", "--all-systems", "--picture", "p.png", "--system", "beidou"},
+     true,
+     SatelliteSystem::BeiDou},
+    {"output_without_extension", {"in.log", "out", "--all-systems"}, true, {}},
+};
+
+class SystemsArgumentsTest : public testing::TestWithParam<SystemsCase> {};
+
+TEST_P(SystemsArgumentsTest, Parse) {
+    const ReplayOptions options = ParseReplayArguments(GetParam().arguments);
+    EXPECT_EQ(options.AllSystems, GetParam().allSystems);
+    EXPECT_EQ(options.PictureSystem, GetParam().pictureSystem);
+}
+
+INSTANTIATE_TEST_SUITE_P(Replay, SystemsArgumentsTest, testing::ValuesIn(SystemsCases), CaseName());
+
 struct BadCase {
     std::string name;
     std::vector<std::string> arguments;
@@ -85,6 +121,18 @@ const BadCase BadCases[] = {
     {"empty_picture", {"a", "b", "--picture", ""}, "--picture"},
     {"output_is_input", {"a", "a"}, "different files"},
     {"picture_is_output", {"a", "b", "--picture", "b"}, "different files"},
+    {"system_unknown",
+     {"a", "b", "--all-systems", "--picture", "p", "--system", "Compass"},
+     "GPS, GLONASS, Galileo, BeiDou, QZSS, NavIC, not \"Compass\""},
+    {"system_without_picture", {"a", "b", "--all-systems", "--system", "GPS"}, "need --picture"},
+    {"system_without_all_systems",
+     {"a", "b", "--picture", "p", "--system", "GPS"},
+     "it needs --all-systems"},
+    {"input_is_a_system_map", {"o-GPS.dat", "o.dat", "--all-systems"}, "\"o-GPS.dat\""},
+    {"picture_is_a_system_map",
+     {"a", "o.dat", "--all-systems", "--picture", "o-NavIC.dat"},
+     "\"o-NavIC.dat\""},
+    {"all_systems_twice", {"a", "b", "--all-systems", "--all-systems"}, "given twice"},
 };
 
 class BadArgumentsTest : public testing::TestWithParam<BadCase> {};

@@ -3,6 +3,8 @@
 #include "horizon/HorizonGrid.h"
 #include "platform/CommaText.h"
 #include "platform/TStringList.h"
+#include "tools/replay/HorizonPicture.h"
+#include "tools/replay/ReceptionReplay.h"
 
 #include <gtest/gtest.h>
 
@@ -106,6 +108,71 @@ TEST(ReplayToolTest, StartsFromTheGivenGrid) {
     FoldReport(expected, 300, 2, 99);
     EXPECT_EQ(grid, expected);
     EXPECT_EQ(SplitCommaText(grid.Get(300)).at(1 + 2), "99");
+}
+
+const std::string MultiLog = std::string(SKYFENCE_TEST_DATA_DIR) + "/nmea-multi/ublox-8.log";
+
+TEST(ReplayToolTest, AllSystemsWritesEachSystemsMapBesideTheOutput) {
+    const TemporaryFolder folder;
+    ReceptionReplay expected(ReceiverMode::AllSystems);
+    expected.FeedFile(MultiLog, 64);
+
+    ASSERT_EQ(RunTool({MultiLog, folder.File("gps-only.dat")}).exitCode, 0);
+    const ToolRun run = RunTool({MultiLog, folder.File("out.dat"), "--all-systems"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Files(folder),
+              (std::set<std::string>{"gps-only.dat", "out.dat", "out-GPS.dat", "out-GLONASS.dat"}));
+    EXPECT_EQ(ReadFileBytes(folder.File("gps-only.dat")), NewGrid().Text());
+    EXPECT_EQ(ReadFileBytes(folder.File("out.dat")), expected.Grid().Text());
+    EXPECT_NE(expected.Grid(), NewGrid());
+    for (const SatelliteSystem system : {SatelliteSystem::GPS, SatelliteSystem::GLONASS}) {
+        ASSERT_NE(expected.Systems().Find(system), nullptr);
+        EXPECT_EQ(ReadFileBytes(folder.File(std::string("out-") + SystemName(system) + ".dat")),
+                  expected.Systems().Find(system)->Text());
+    }
+}
+
+TEST(ReplayToolTest, AllSystemsStartsEachSystemFromItsMapBesideTheStartGrid) {
+    const TemporaryFolder folder;
+    TStringList glonass = NewGrid();
+    FoldReport(glonass, 300, 2, 99);
+    glonass.SaveToFile(folder.File("start-GLONASS.dat"));
+    NewGrid().SaveToFile(folder.File("start-NavIC.dat"));
+    NewGrid().SaveToFile(folder.File("start.dat"));
+
+    const ToolRun run = RunTool(
+        {MultiLog, folder.File("out.dat"), "--all-systems", "--grid", folder.File("start.dat")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(Files(folder).contains("out-NavIC.dat"));
+    TStringList grid;
+    grid.LoadFromFile(folder.File("out-GLONASS.dat"));
+    EXPECT_EQ(SplitCommaText(grid.Get(300)).at(1 + 2), "99");
+    EXPECT_EQ(ReadFileBytes(folder.File("out-NavIC.dat")), NewGrid().Text());
+}
+
+TEST(ReplayToolTest, PictureOfOneSystemShowsThatSystemsMap) {
+    const TemporaryFolder folder;
+    ReceptionReplay expected(ReceiverMode::AllSystems);
+    expected.FeedFile(MultiLog, 64);
+    const ToolRun run = RunTool({MultiLog, folder.File("out.dat"), "--all-systems", "--picture",
+                                 folder.File("sky.png"), "--system", "glonass", "--polar"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    PlotSettings polar;
+    polar.Polar = true;
+    const std::string picture = ReadFileBytes(folder.File("sky.png"));
+    EXPECT_EQ(picture,
+              HorizonPicturePng(*expected.Systems().Find(SatelliteSystem::GLONASS), polar));
+    EXPECT_NE(picture, HorizonPicturePng(expected.Grid(), polar));
+}
+
+TEST(ReplayToolTest, PictureOfASystemWithoutAMapWritesNothing) {
+    const TemporaryFolder folder;
+    const ToolRun run = RunTool({MultiLog, folder.File("out.dat"), "--all-systems", "--picture",
+                                 folder.File("sky.png"), "--system", "Galileo"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(Files(folder), std::set<std::string>{});
+    EXPECT_NE(run.err.find("Galileo"), std::string::npos) << run.err;
+    EXPECT_EQ(Lines(run.err), 1) << run.err;
 }
 
 struct PictureCase {

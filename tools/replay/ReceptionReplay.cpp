@@ -4,9 +4,12 @@
 #include "horizon/HorizonGrid.h"
 #include "platform/Exception.h"
 
-ReceptionReplay::ReceptionReplay() : ReceptionReplay(NewGrid()) {}
+ReceptionReplay::ReceptionReplay(ReceiverMode mode) : ReceptionReplay(NewGrid(), mode) {}
 
-ReceptionReplay::ReceptionReplay(TStringList startGrid) : grid_(std::move(startGrid)) {}
+ReceptionReplay::ReceptionReplay(TStringList startGrid, ReceiverMode mode) {
+    grids_.HorizonGrid = std::move(startGrid);
+    path_.SetMode(mode);
+}
 
 void ReceptionReplay::AppendBlock(const std::string& block) {
     path_.AppendBlock(block);

@@ -1,19 +1,23 @@
 #pragma once
 
 #include "SilentSatelliteTable.h"
+#include "horizon/HorizonGrids.h"
 #include "horizon/ReceivePath.h"
+#include "horizon/ReceiverMode.h"
 #include "platform/TStringList.h"
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
-// Received bytes through the program's own receive path into a horizon grid. There is no port;
-// each block goes to the path as the port would hand it to its links.
+// Received bytes through the program's own receive path into a horizon grid and, under the
+// all-systems receiver setting, the maps of the single systems. There is no port; each block
+// goes to the path as the port would hand it to its links.
 class ReceptionReplay {
 public:
-    ReceptionReplay();
-    explicit ReceptionReplay(TStringList startGrid);
+    explicit ReceptionReplay(ReceiverMode mode = DefaultReceiverMode);
+    // The systems' maps start empty unless given to Systems() before the first block.
+    explicit ReceptionReplay(TStringList startGrid, ReceiverMode mode = DefaultReceiverMode);
     // The path holds the grid and the table.
     ReceptionReplay(const ReceptionReplay&) = delete;
     ReceptionReplay& operator=(const ReceptionReplay&) = delete;
@@ -25,13 +29,16 @@ public:
     // The file's bytes, as Feed would take them; raises EFileError.
     void FeedFile(const std::string& path, std::size_t blockSize);
 
-    const TStringList& Grid() const { return grid_; }
+    const TStringList& Grid() const { return grids_.HorizonGrid; }
+    const SystemGrids& Systems() const { return grids_.Systems; }
+    SystemGrids& Systems() { return grids_.Systems; }
+    const SkyView& Sky() const { return path_.Sky(); }
     std::size_t PositionSentences() const { return path_.PositionSentences(); }
     std::size_t SatellitesInViewSentences() const { return path_.SatellitesInViewSentences(); }
 
 private:
     SilentSatelliteTable table_;
-    TStringList grid_;
+    HorizonGrids grids_;
     // The position line only shows in the window, but decoding it is part of the path replayed.
-    ReceivePath path_{grid_, table_, nullptr};
+    ReceivePath path_{grids_, table_, nullptr};
 };

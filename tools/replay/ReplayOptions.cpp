@@ -1,6 +1,7 @@
 #include "ReplayOptions.h"
 
 #include "EReplayUsage.h"
+#include "horizon/SystemGrids.h"
 
 #include <algorithm>
 #include <array>
@@ -38,6 +39,17 @@ int ParseAverageWidth(const std::string& text) {
         }
     }
     Refuse("--average takes 1, 2, 5 or 10, not " + Quoted(text));
+}
+
+SatelliteSystem ParseSystem(const std::string& text) {
+    if (const auto system = SystemFromName(text)) {
+        return *system;
+    }
+    std::string names;
+    for (const SatelliteSystem system : AllSatelliteSystems) {
+        names += std::string(names.empty() ? "" : ", ") + SystemName(system);
+    }
+    Refuse("--system takes one of " + names + ", not " + Quoted(text));
 }
 
 const std::string& FileName(const std::string& what, const std::string& name) {
@@ -84,6 +96,10 @@ ReplayOptions ParseReplayArguments(const std::vector<std::string>& arguments) {
             options.BlockSize = ParseBlockSize(value());
         } else if (argument == "--picture") {
             options.Picture = FileName(argument, value());
+        } else if (argument == "--all-systems") {
+            options.AllSystems = true;
+        } else if (argument == "--system") {
+            options.PictureSystem = ParseSystem(value());
         } else if (argument == "--average") {
             options.Plot.AverageWidth = ParseAverageWidth(value());
         } else if (argument == "--polar") {
@@ -102,14 +118,26 @@ ReplayOptions ParseReplayArguments(const std::vector<std::string>& arguments) {
     }
     options.Input = FileName("the input", files[0]);
     options.Output = FileName("the output", files[1]);
-    if (!options.Picture &&
-        (given.contains("--polar") || given.contains("--filled") || given.contains("--average"))) {
-        Refuse("--polar, --filled and --average shape the picture: they need --picture");
+    if (!options.Picture && (given.contains("--polar") || given.contains("--filled") ||
+                             given.contains("--average") || given.contains("--system"))) {
+        Refuse("--system, --polar, --filled and --average shape the picture: they need --picture");
+    }
+    if (options.PictureSystem && !options.AllSystems) {
+        Refuse("--system draws a single system's map: it needs --all-systems");
     }
     // Each output replaces its file, so naming one file twice would lose the first of them.
     if (options.Output == options.Input || options.Picture == options.Input ||
         options.Picture == options.Output) {
         Refuse("the input, the output and the picture must be different files");
+    }
+    if (options.AllSystems) {
+        for (const SatelliteSystem system : AllSatelliteSystems) {
+            const std::string systemOutput = SystemGrids::FileNameBeside(options.Output, system);
+            if (systemOutput == options.Input || options.Picture == systemOutput) {
+                Refuse("the input and the picture must not be the file of a system's map, " +
+                       Quoted(systemOutput));
+            }
+        }
     }
     return options;
 }

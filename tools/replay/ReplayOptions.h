@@ -1,6 +1,7 @@
 #pragma once
 
 #include "horizon/PlotSettings.h"
+#include "horizon/SatelliteSystem.h"
 
 #include <cstddef>
 #include <optional>
@@ -8,8 +9,8 @@
 #include <vector>
 
 inline constexpr const char* ReplayUsage =
-    "usage: skyfence-replay INPUT OUTPUT.dat [--grid START.dat] [--block N] "
-    "[--picture FILE.png [--polar] [--filled] [--average 1|2|5|10]]";
+    "usage: skyfence-replay INPUT OUTPUT.dat [--all-systems] [--grid START.dat] [--block N] "
+    "[--picture FILE.png [--system NAME] [--polar] [--filled] [--average 1|2|5|10]]";
 
 // What one run of the replay tool does.
 struct ReplayOptions {
@@ -21,6 +22,10 @@ struct ReplayOptions {
     std::string Output;
     std::optional<std::string> StartGrid;
     std::optional<std::string> Picture;
+    // The all-systems receiver setting: each system's map is written too, beside the output.
+    bool AllSystems = false;
+    // The system whose map the picture shows; the combined map when absent.
+    std::optional<SatelliteSystem> PictureSystem;
     std::size_t BlockSize = DefaultBlockSize;
     PlotSettings Plot;
     bool Help = false;

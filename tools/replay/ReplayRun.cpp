@@ -3,29 +3,71 @@
 #include "HorizonPicture.h"
 #include "ReceptionReplay.h"
 #include "horizon/HorizonGrid.h"
+#include "horizon/SystemGrids.h"
 #include "platform/AtomicFileWriter.h"
+#include "platform/Exception.h"
 
-#include <optional>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+namespace {
+
+void LoadStartSystemGrids(SystemGrids& systems, const std::string& startGrid) {
+    for (const SatelliteSystem system : AllSatelliteSystems) {
+        const std::string file = SystemGrids::FileNameBeside(startGrid, system);
+        if (std::filesystem::exists(file)) {
+            systems.Obtain(system).LoadFromFile(file);
+        }
+    }
+}
+
+const TStringList& PictureGrid(const ReceptionReplay& replay, const ReplayOptions& options) {
+    if (!options.PictureSystem) {
+        return replay.Grid();
+    }
+    const TStringList* grid = replay.Systems().Find(*options.PictureSystem);
+    if (grid == nullptr) {
+        throw Exception(std::string("No satellite of ") + SystemName(*options.PictureSystem) +
+                        " was folded: there is no map of it to draw");
+    }
+    return *grid;
+}
+
+} // namespace
 
 void RunReplay(const ReplayOptions& options) {
     TStringList startGrid = NewGrid();
     if (options.StartGrid) {
         startGrid.LoadFromFile(*options.StartGrid);
     }
-    ReceptionReplay replay(std::move(startGrid));
-    replay.FeedFile(options.Input, options.BlockSize);
-
-    // Both files are staged before either is committed: an output that cannot be written then
-    // leaves the other one untouched too, not a data file without its picture.
-    AtomicFileWriter data(options.Output);
-    data.Write(replay.Grid().Text());
-    std::optional<AtomicFileWriter> picture;
-    if (options.Picture) {
-        picture.emplace(*options.Picture);
-        picture->Write(HorizonPicturePng(replay.Grid(), options.Plot));
+    const ReceiverMode mode = options.AllSystems ? ReceiverMode::AllSystems : ReceiverMode::GpsOnly;
+    ReceptionReplay replay(std::move(startGrid), mode);
+    if (options.AllSystems && options.StartGrid) {
+        LoadStartSystemGrids(replay.Systems(), *options.StartGrid);
     }
-    data.Commit();
-    if (picture) {
-        picture->Commit();
+    replay.FeedFile(options.Input, options.BlockSize);
+    const TStringList* pictureGrid = options.Picture ? &PictureGrid(replay, options) : nullptr;
+
+    // Every file is staged before any is committed: an output that cannot be written then
+    // leaves the others untouched too, not a data file without its picture.
+    std::vector<std::unique_ptr<AtomicFileWriter>> outputs;
+    const auto stage = [&outputs](const std::string& path, const std::string& content) {
+        outputs.push_back(std::make_unique<AtomicFileWriter>(path));
+        outputs.back()->Write(content);
+    };
+    stage(options.Output, replay.Grid().Text());
+    if (options.AllSystems) {
+        for (const SatelliteSystem system : AllSatelliteSystems) {
+            if (const TStringList* grid = replay.Systems().Find(system)) {
+                stage(SystemGrids::FileNameBeside(options.Output, system), grid->Text());
+            }
+        }
+    }
+    if (pictureGrid != nullptr) {
+        stage(*options.Picture, HorizonPicturePng(*pictureGrid, options.Plot));
+    }
+    for (const auto& output : outputs) {
+        output->Commit();
     }
 }

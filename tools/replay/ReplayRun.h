@@ -3,6 +3,9 @@
 #include "ReplayOptions.h"
 
 // Replays the input onto the start grid and writes the data file and, when asked, the
-// picture. Raises Exception (EFileError naming the file for file trouble). No output is ever
-// partly written, and one that cannot be created keeps the other from being written at all.
+// picture. With all systems, each system's map starts from its file beside the start grid where
+// there is one, and every system that has a map is written beside the output. Raises Exception
+// (EFileError naming the file for file trouble; a picture of a system without a map). No output
+// is ever partly written, and one that cannot be created keeps the others from being written at
+// all.
 void RunReplay(const ReplayOptions& options);

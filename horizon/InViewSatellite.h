@@ -1,0 +1,22 @@
+#pragma once
+
+#include "SatelliteSystem.h"
+
+#include <cstdint>
+#include <optional>
+
+// One satellite of a satellites-in-view sentence of any talker, elevation and azimuth clamped.
+struct InViewSatellite {
+    std::optional<SatelliteSystem> System;
+    std::int32_t PRN = 0;
+    std::int32_t Elevation = 0;
+    std::int32_t Azimuth = 0;
+    std::int32_t SNR = 0;
+    // False when the SNR field was empty or missing: the satellite is in view but not tracked.
+    bool HasSnr = false;
+
+    // Whether it raises the maps: a real satellite number and a signal above 0 dB.
+    bool Folded() const { return PRN != 0 && HasSnr && SNR > 0; }
+
+    friend bool operator==(const InViewSatellite&, const InViewSatellite&) = default;
+};

@@ -1,0 +1,102 @@
+#include "SystemGrids.h"
+
+#include "HorizonGrid.h"
+#include "KeptFile.h"
+#include "platform/AtomicFileWriter.h"
+#include "platform/Exception.h"
+
+#include <cerrno>
+#include <chrono>
+#include <exception>
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace {
+
+// A save takes milliseconds: a temporary file this old is from a save that was cut short.
+constexpr std::chrono::seconds LeftoverAge = std::chrono::minutes(10);
+
+std::size_t Index(SatelliteSystem system) {
+    return static_cast<std::size_t>(system);
+}
+
+} // namespace
+
+TStringList* SystemGrids::Find(SatelliteSystem system) {
+    auto& grid = maps_[Index(system)].grid;
+    return grid ? &*grid : nullptr;
+}
+
+const TStringList* SystemGrids::Find(SatelliteSystem system) const {
+    const auto& grid = maps_[Index(system)].grid;
+    return grid ? &*grid : nullptr;
+}
+
+TStringList& SystemGrids::Obtain(SatelliteSystem system) {
+    SystemMap& map = maps_[Index(system)];
+    if (!map.grid) {
+        map.grid = NewGrid();
+    }
+    map.changed = true;
+    return *map.grid;
+}
+
+void SystemGrids::SetUp(const std::string& dataFileName) {
+    dataFileName_ = dataFileName;
+    for (const SatelliteSystem system : AllSatelliteSystems) {
+        SystemMap& map = maps_[Index(system)];
+        map = SystemMap{};
+        const std::string fileName = FileName(system);
+        AtomicFileWriter::RemoveLeftovers(fileName, LeftoverAge);
+        struct stat status {};
+        if (::stat(fileName.c_str(), &status) != 0 && errno == ENOENT) {
+            continue;
+        }
+        map.grid.emplace();
+        try {
+            map.grid->LoadFromFile(fileName);
+        } catch (const Exception&) {
+            map.unread = true;
+        }
+    }
+}
+
+void SystemGrids::Save() {
+    std::exception_ptr firstFailure;
+    for (const SatelliteSystem system : AllSatelliteSystems) {
+        SystemMap& map = maps_[Index(system)];
+        if (!map.grid || !map.changed) {
+            continue;
+        }
+        try {
+            SaveOne(system, map);
+        } catch (const Exception&) {
+            if (!firstFailure) {
+                firstFailure = std::current_exception();
+            }
+        }
+    }
+    if (firstFailure) {
+        std::rethrow_exception(firstFailure);
+    }
+}
+
+void SystemGrids::SaveOne(SatelliteSystem system, SystemMap& map) {
+    const std::string fileName = FileName(system);
+    if (map.unread) {
+        KeepFileBesideItself(fileName);
+        map.unread = false;
+    }
+    map.grid->SaveToFile(fileName);
+    map.changed = false;
+}
+
+std::string SystemGrids::FileName(SatelliteSystem system) const {
+    return FileNameBeside(dataFileName_, system);
+}
+
+std::string SystemGrids::FileNameBeside(const std::string& dataFileName, SatelliteSystem system) {
+    const std::filesystem::path data(dataFileName);
+    const std::string leaf = data.stem().string() + "-" + SystemName(system) + ".dat";
+    return (data.parent_path() / leaf).string();
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "SatelliteSystem.h"
+#include "platform/TStringList.h"
+
+#include <array>
+#include <optional>
+#include <string>
+
+// The maps of the single satellite systems, each in a file beside the combined map's data file
+// ("Skyfence.dat" has "Skyfence-GPS.dat", "Skyfence-GLONASS.dat" …). A system has a map once a
+// file of it was found or a satellite of it was folded, and only such maps are ever written.
+class SystemGrids {
+public:
+    // The map of `system`, or nullptr when it has none.
+    TStringList* Find(SatelliteSystem system);
+    const TStringList* Find(SatelliteSystem system) const;
+
+    // The map of `system` for a change: a new grid the first time. It is written by the next
+    // Save.
+    TStringList& Obtain(SatelliteSystem system);
+
+    // Forgets every map and loads those whose files lie beside `dataFileName`. Reading errors
+    // are dropped, leaving what was read; such a file is kept beside itself before it is first
+    // replaced, as the combined map's is.
+    void SetUp(const std::string& dataFileName);
+
+    // Writes every map obtained for a change since it was loaded or last written, atomically.
+    // Every map is tried; the first failure is raised after the others, and a map that failed
+    // is tried again by the next Save.
+    void Save();
+
+    // "<folder>/<stem>-<System>.dat" for the data file "<folder>/<stem>.dat" given to SetUp.
+    std::string FileName(SatelliteSystem system) const;
+    // The same beside any data file.
+    static std::string FileNameBeside(const std::string& dataFileName, SatelliteSystem system);
+
+private:
+    struct SystemMap {
+        std::optional<TStringList> grid;
+        bool changed = false;
+        // The file exists but was not read completely.
+        bool unread = false;
+    };
+
+    void SaveOne(SatelliteSystem system, SystemMap& map);
+
+    std::string dataFileName_;
+    std::array<SystemMap, AllSatelliteSystems.size()> maps_;
+};

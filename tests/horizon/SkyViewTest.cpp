@@ -1,0 +1,119 @@
+#include "horizon/SkyView.h"
+
+#include "TestNames.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+using enum SatelliteSystem;
+
+// The sky view from bodies as they would arrive, each with its talker.
+struct Arrival {
+    const char* talker;
+    const char* body;
+};
+
+SkyView ViewOf(const std::vector<Arrival>& arrivals) {
+    SkyView sky;
+    for (const Arrival& arrival : arrivals) {
+        const auto sentence = ParseMultiSystemSentence(arrival.talker, arrival.body);
+        EXPECT_TRUE(sentence.has_value()) << arrival.body;
+        if (sentence) {
+            sky.Take(arrival.talker, *sentence);
+        }
+    }
+    return sky;
+}
+
+// System (or none), PRN, SNR (-1: none).
+using Entry = std::tuple<std::optional<SatelliteSystem>, int, int>;
+
+std::vector<Entry> Entries(const SkyView& sky) {
+    std::vector<Entry> entries;
+    for (const InViewSatellite& satellite : sky.Satellites()) {
+        entries.emplace_back(satellite.System, satellite.PRN,
+                             satellite.HasSnr ? satellite.SNR : -1);
+    }
+    return entries;
+}
+
+struct SkyCase {
+    const char* name;
+    std::vector<Arrival> arrivals;
+    std::vector<Entry> expected;
+};
+
+class SkyViewTest : public testing::TestWithParam<SkyCase> {};
+
+TEST_P(SkyViewTest, Satellites) {
+    const SkyView sky = ViewOf(GetParam().arrivals);
+    EXPECT_EQ(Entries(sky), GetParam().expected);
+    EXPECT_EQ(sky.Count(), GetParam().expected.size());
+}
+
+const SkyCase SkyCases[] = {
+    {"systems_in_order_then_prn",
+     {{"GL", "1,1,02,70,10,010,30,66,10,010,31"},
+      {"GP", "1,1,02,12,10,010,40,03,10,010,41"},
+      {"GN", "1,1,01,150,10,010,20"},
+      {"GA", "1,1,01,05,10,010,25,7"}},
+     {{GPS, 3, 41},
+      {GPS, 12, 40},
+      {GLONASS, 66, 31},
+      {GLONASS, 70, 30},
+      {Galileo, 5, 25},
+      {std::nullopt, 150, 20}}},
+    {"one_satellite_on_two_signals_has_the_stronger",
+     {{"GP", "1,1,01,07,10,010,30,1"}, {"GP", "1,1,01,07,10,010,38,8"}},
+     {{GPS, 7, 38}}},
+    {"mixed_and_own_talker_are_one_satellite",
+     {{"GL", "1,1,01,70,10,010,30"}, {"GN", "1,1,02,70,10,010,25,09,10,010,20"}},
+     {{GPS, 9, 20}, {GLONASS, 70, 30}}},
+    {"a_signal_beats_none",
+     {{"GP", "1,1,01,07,10,010,,1"}, {"GP", "1,1,01,07,10,010,12,8"}},
+     {{GPS, 7, 12}}},
+    {"untracked_satellites_are_in_view_but_empty_groups_are_not",
+     {{"GP", "2,2,06,04,10,020,33,05,25,100,"}, {"GP", "1,1,01,36,19,156,51,,,,,,,,,,,,,1"}},
+     {{GPS, 4, 33}, {GPS, 5, -1}, {GPS, 36, 51}}},
+    {"message_one_starts_its_own_cycle_afresh",
+     {{"GP", "2,1,08,01,10,010,30,02,10,010,30,03,10,010,30,04,10,010,30,1"},
+      {"GP", "2,2,08,05,10,010,30,06,10,010,30,07,10,010,30,08,10,010,30,1"},
+      {"GP", "1,1,01,20,10,010,30,8"},
+      {"GP", "1,1,02,09,10,010,35,10,10,010,35,1"}},
+     {{GPS, 9, 35}, {GPS, 10, 35}, {GPS, 20, 30}}},
+    {"later_messages_add_even_without_a_first",
+     {{"GB", "3,2,09,05,10,010,30"}, {"GB", "3,3,09,06,10,010,31"}},
+     {{BeiDou, 5, 30}, {BeiDou, 6, 31}}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Skies, SkyViewTest, testing::ValuesIn(SkyCases), CaseName());
+
+// A receiver that never starts a cycle, or sends ever new signal IDs, cannot make the view grow
+// without end.
+TEST(SkyViewBoundsTest, CyclesAndTheirSatellitesAreBounded) {
+    SkyView sky;
+    for (int message = 2; message < 100; ++message) {
+        std::string body = "99," + std::to_string(message) + ",99";
+        for (int k = 0; k < 4; ++k) {
+            body += "," + std::to_string(4 * message + k) + ",1,1,1";
+        }
+        sky.Take("GP", *ParseMultiSystemSentence("GP", body));
+    }
+    EXPECT_EQ(sky.Count(), SkyView::MaxSatellitesPerCycle);
+
+    sky.Clear();
+    EXPECT_EQ(sky.Count(), 0u);
+    for (int signal = 0; signal < 200; ++signal) {
+        sky.Take("GN", *ParseMultiSystemSentence("GN", "1,1,01," + std::to_string(100 + signal) +
+                                                           ",1,1,1," + std::to_string(signal)));
+    }
+    EXPECT_EQ(sky.Count(), SkyView::MaxCycles);
+}
+
+} // namespace
