@@ -1,12 +1,16 @@
 #include "TFormSkyfence.h"
 
+#include "SkyTable.h"
 #include "TProgressBar.h"
 #include "TSkyfenceApplication.h"
 #include "horizon/CompassLetters.h"
+#include "horizon/HorizonGrid.h"
 #include "horizon/HorizonPlot.h"
 #include "horizon/MouseReadout.h"
 #include "horizon/ReceivePath.h"
+#include "horizon/ReceiverModeSetting.h"
 #include "horizon/SatelliteTexts.h"
+#include "horizon/SkyView.h"
 #include "imaging/TExtBitmap.h"
 #include "imaging/TwexImage.h"
 #include "platform/Exception.h"
@@ -14,6 +18,7 @@
 #include "platform/LocaleText.h"
 #include "platform/Mbcs.h"
 #include "serial/ComTexts.h"
+#include "serial/EComPort.h"
 #include "serial/TComPort.h"
 #include "serial/widgets/EditPortSettings.h"
 
@@ -30,10 +35,12 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 
 #include <chrono>
+#include <exception>
 #include <filesystem>
 #include <memory>
 #include <sstream>
@@ -110,7 +117,14 @@ TFormSkyfence::TFormSkyfence(const std::string& dataFolder) : dataFolder_(dataFo
     CreateReception();
     ConnectHandlers();
     ChooseDataFile = [this] { return ShowOpenDialog(); };
-    RunSetup = [](TCustomComPort& port) { RunSetupDialog(port); };
+    RunSetup = [this](TCustomComPort& port) {
+        SetupChoice receiver{"Receiver",
+                             {ReceiverModeToText(ReceiverMode::GpsOnly),
+                              ReceiverModeToText(ReceiverMode::AllSystems)},
+                             Receiver() == ReceiverMode::AllSystems ? 1 : 0};
+        RunSetupDialog(port, {&receiver});
+        SetReceiver(receiver.chosen == 1 ? ReceiverMode::AllSystems : ReceiverMode::GpsOnly);
+    };
     RunModal = [](QDialog& dialog) { dialog.exec(); };
     FormCreate();
 }
@@ -169,6 +183,10 @@ void TFormSkyfence::CreateComponents() {
     auto* firstBar = MakeProgressBar(tabSheetSatellites_, "ProgressBarSat01", 32, 8, 169, 17);
     firstBar->setRange(29, 55);
     firstBar->SetPosition(29);
+    // Under the all-systems setting the tab shows every satellite here instead of in the rows.
+    skyTable_ = new SkyTable(tabSheetSatellites_);
+    skyTable_->setGeometry(0, 0, 557, 296);
+    skyTable_->hide();
 
     tabSheetRadioHorizon_ = new QWidget;
     tabSheetRadioHorizon_->setObjectName("TabSheetRadioHorizon");
@@ -251,6 +269,23 @@ void TFormSkyfence::CreateMenus() {
     menuPopupFilled_->setCheckable(true);
     menuPopupPolar_ = MakeAction(popupMenuDisplay_, "MenuPopupPolar", "Polar");
     menuPopupPolar_->setCheckable(true);
+    // Which map the live plot shows: all systems together, or one of them.
+    QMenu* system = popupMenuDisplay_->addMenu("System");
+    system->setObjectName("MenuPopupSystem");
+    auto* systemGroup = new QActionGroup(this);
+    systemGroup->setExclusive(true);
+    const auto addSystem = [&](std::optional<SatelliteSystem> choice, const char* caption) {
+        QAction* item = system->addAction(caption);
+        item->setObjectName(QString("MenuPopupSystem") + caption);
+        item->setCheckable(true);
+        item->setChecked(!choice);
+        systemGroup->addAction(item);
+        menuPopupSystems_.emplace_back(choice, item);
+    };
+    addSystem(std::nullopt, "All");
+    for (const SatelliteSystem each : AllSatelliteSystems) {
+        addSystem(each, SystemName(each));
+    }
 }
 
 void TFormSkyfence::ConnectHandlers() {
@@ -259,8 +294,10 @@ void TFormSkyfence::ConnectHandlers() {
     connect(timerHousekeeping_, &QTimer::timeout, this,
             App::Guarded([this] { TimerHousekeepingTimer(); }));
     connect(timerRun_, &QTimer::timeout, this, App::Guarded([this] { TimerRunTimer(); }));
-    connect(timerControlUpdates_, &QTimer::timeout, this,
-            App::Guarded([this] { controlUpdates_.Apply(); }));
+    connect(timerControlUpdates_, &QTimer::timeout, this, App::Guarded([this] {
+                controlUpdates_.Apply();
+                skyTable_->Apply();
+            }));
     connect(Component<QAction>("MenuFileLoadExistingResults"), &QAction::triggered, this,
             App::Guarded([this] { MenuFileLoadExistingResultsClick(); }));
     connect(Component<QAction>("MenuFileExit"), &QAction::triggered, this,
@@ -279,6 +316,15 @@ void TFormSkyfence::ConnectHandlers() {
             App::Guarded([this] { MenuPopupFilledClick(); }));
     connect(menuPopupPolar_, &QAction::triggered, this,
             App::Guarded([this] { MenuPopupPolarClick(); }));
+    for (const auto& [choice, item] : menuPopupSystems_) {
+        connect(item, &QAction::triggered, this,
+                App::Guarded([this, system = choice] { MenuPopupSystemClick(system); }));
+    }
+    receivePath_->OnReceiverModeHint = [this] {
+        ShowStatus("The receiver sends satellites of other systems or sentences of NMEA 4.10 and "
+                   "later, which the receiver setting \"GPS only\" leaves out: choose \"All "
+                   "satellite systems\" for Receiver in File > Setup.");
+    };
     connect(
         imageAzElDisplay_, &QWidget::customContextMenuRequested, this,
         [this](const QPoint& at) { popupMenuDisplay_->popup(imageAzElDisplay_->mapToGlobal(at)); });
@@ -304,6 +350,7 @@ void TFormSkyfence::FormCreate() {
     }
     ConstructSatelliteRows();
     IndexSatelliteTable();
+    SetReceiver(ReceiverModeSetting(SettingsKey, comPort_->Name()).Read());
     averageWidth_ = 1;
     for (std::size_t i = 0; i < AverageWidths.size(); ++i) {
         menuPopupAverage_[i]->setText(QString::number(AverageWidths[i]) + ToQString(DegreeSign));
@@ -361,7 +408,7 @@ void TFormSkyfence::showEvent(QShowEvent* event) {
 }
 
 void TFormSkyfence::FormShow() {
-    PlotHorizon(*liveBitmap_, grids_.HorizonGrid, CurrentPlotSettings());
+    PlotHorizon(*liveBitmap_, LiveGrid(), CurrentPlotSettings());
     ShowPortSummary();
     timerRun_->start();
 }
@@ -383,7 +430,7 @@ void TFormSkyfence::FormClose() {
 }
 
 void TFormSkyfence::TimerRefreshTimer() {
-    PlotHorizon(*liveBitmap_, grids_.HorizonGrid, CurrentPlotSettings());
+    PlotHorizon(*liveBitmap_, LiveGrid(), CurrentPlotSettings());
 }
 
 void TFormSkyfence::TimerHousekeepingTimer() {
@@ -414,6 +461,11 @@ void TFormSkyfence::MenuFileSetupClick() {
     comPort_->Close();
     RunSetup(*comPort_);
     comPort_->SaveSettings(TStoreType::storeRegistry, SettingsKey);
+    try {
+        ReceiverModeSetting(SettingsKey, comPort_->Name()).Write(Receiver());
+    } catch (const std::exception&) {
+        throw EComPort(ComError::StoreFailed);
+    }
     ShowPortSummary();
     if (wasOpen) {
         comPort_->Open();
@@ -576,13 +628,63 @@ void TFormSkyfence::IndexSatelliteTable() {
     }
 }
 
+void TFormSkyfence::ShowSky(const SkyView& sky) {
+    skyTable_->SetSatellites(sky.Satellites());
+    ScheduleControlUpdates(!timerControlUpdates_->isActive());
+}
+
+ReceiverMode TFormSkyfence::Receiver() const {
+    return receivePath_->Mode();
+}
+
+void TFormSkyfence::SetReceiver(ReceiverMode mode) {
+    if (mode == receivePath_->Mode()) {
+        return;
+    }
+    receivePath_->SetMode(mode);
+    const bool allSystems = mode == ReceiverMode::AllSystems;
+    skyTable_->setVisible(allSystems);
+    for (QWidget* child : tabSheetSatellites_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child != skyTable_) {
+            child->setVisible(!allSystems);
+        }
+    }
+}
+
+void TFormSkyfence::MenuPopupSystemClick(std::optional<SatelliteSystem> system) {
+    plotSystem_ = system;
+    for (const auto& [choice, item] : menuPopupSystems_) {
+        item->setChecked(choice == plotSystem_);
+    }
+    PlotHorizon(*liveBitmap_, LiveGrid(), CurrentPlotSettings());
+}
+
+// A system without a map yet shows an empty plot, as a new grid does.
+const TStringList& TFormSkyfence::LiveGrid() const {
+    if (!plotSystem_) {
+        return grids_.HorizonGrid;
+    }
+    static const TStringList empty = NewGrid();
+    const TStringList* map = grids_.Systems.Find(*plotSystem_);
+    return map != nullptr ? *map : empty;
+}
+
+// The status area appears with its first message: the program often runs unattended, so nothing
+// here waits for the user.
+void TFormSkyfence::ShowStatus(const QString& text) {
+    QStatusBar* status = statusBar();
+    status->setObjectName("StatusBar");
+    status->showMessage(text);
+    status->show();
+}
+
 PlotSettings TFormSkyfence::CurrentPlotSettings() const {
     return {averageWidth_, menuPopupFilled_->isChecked(), menuPopupPolar_->isChecked()};
 }
 
 void TFormSkyfence::PlotBoth() {
     const PlotSettings settings = CurrentPlotSettings();
-    PlotHorizon(*liveBitmap_, grids_.HorizonGrid, settings);
+    PlotHorizon(*liveBitmap_, LiveGrid(), settings);
     PlotHorizon(*loadedBitmap_, grids_.LoadedGrid, settings);
 }
 

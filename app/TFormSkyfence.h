@@ -3,6 +3,8 @@
 #include "ControlUpdates.h"
 #include "horizon/HorizonGrids.h"
 #include "horizon/PlotSettings.h"
+#include "horizon/ReceiverMode.h"
+#include "horizon/SatelliteSystem.h"
 #include "horizon/SatelliteTable.h"
 #include "platform/TBitmap.h"
 #include "platform/TComponent.h"
@@ -16,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 class QAction;
 class QDialog;
@@ -27,6 +30,8 @@ class QPushButton;
 class QTabWidget;
 class QTimer;
 class ReceivePath;
+class SkyTable;
+class SkyView;
 class TProgressBar;
 class TComPort;
 class TCustomComPort;
@@ -55,6 +60,8 @@ public:
     void ShowSatellitesInView(std::int32_t count) override;
     void ShowRow(std::int64_t row, const SatelliteReport& satellite) override;
     void ClearRow(std::int64_t row) override;
+    // Under the all-systems receiver setting: every satellite in view, in the sky table.
+    void ShowSky(const SkyView& sky) override;
 
     // Picks the file for "Load ..."; the open-file dialog unless replaced (tests do).
     std::function<std::optional<std::string>()> ChooseDataFile;
@@ -69,6 +76,12 @@ public:
     TComPort& ComPort() { return *comPort_; }
 
     HorizonGrids& Grids() { return grids_; }
+    ReceivePath& Reception() { return *receivePath_; }
+    // The receiver setting in force; a change reaches the receive path and the table at once.
+    ReceiverMode Receiver() const;
+    void SetReceiver(ReceiverMode mode);
+    // The map the live plot shows: the combined one (no system) or one system's.
+    std::optional<SatelliteSystem> PlotSystem() const { return plotSystem_; }
     int AverageWidth() const { return averageWidth_; }
     TExtBitmap& LiveBitmap() { return *liveBitmap_; }
     TExtBitmap& LoadedBitmap() { return *loadedBitmap_; }
@@ -113,6 +126,9 @@ private:
     void MenuPopupAverageClick(QAction* sender);
     void MenuPopupFilledClick();
     void MenuPopupPolarClick();
+    void MenuPopupSystemClick(std::optional<SatelliteSystem> system);
+    const TStringList& LiveGrid() const;
+    void ShowStatus(const QString& text);
     void ImageAzElMouseMove(int x, int y);
     void ImageAzElMouseLeave();
     void PlaceCompassLetters(QWidget* page);
@@ -160,6 +176,9 @@ private:
     std::array<QAction*, 4> menuPopupAverage_{};
     QAction* menuPopupFilled_ = nullptr;
     QAction* menuPopupPolar_ = nullptr;
+    std::vector<std::pair<std::optional<SatelliteSystem>, QAction*>> menuPopupSystems_;
+    std::optional<SatelliteSystem> plotSystem_;
+    SkyTable* skyTable_ = nullptr;
     std::array<QLabel*, 10> compassLabels_{};
     QLabel* labelNumSatellites_ = nullptr;
     std::array<std::pair<QLabel*, TProgressBar*>, 12> tableRows_{};

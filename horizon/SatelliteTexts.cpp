@@ -9,16 +9,33 @@ std::string SatellitesInViewText(std::int32_t count) {
     return text;
 }
 
+namespace {
+
+void AppendRow(std::string& caption, std::int32_t prn, std::int32_t snr, std::int32_t azimuth,
+               std::int32_t elevation) {
+    caption += "PRN:";
+    AppendInteger(caption, prn, 2);
+    caption += "   SNR:";
+    AppendInteger(caption, snr);
+    caption += " dB   AZ:";
+    AppendInteger(caption, azimuth);
+    caption += "  EL:";
+    AppendInteger(caption, elevation);
+}
+
+} // namespace
+
 // "PRN:%.2d   SNR:%d dB   AZ:%d  EL:%d", made for every satellite of every sentence.
 std::string SatelliteRowText(const SatelliteReport& satellite) {
-    std::string caption = "PRN:";
+    std::string caption;
     caption.reserve(48);
-    AppendInteger(caption, satellite.PRN, 2);
-    caption += "   SNR:";
-    AppendInteger(caption, satellite.SNR);
-    caption += " dB   AZ:";
-    AppendInteger(caption, satellite.Azimuth);
-    caption += "  EL:";
-    AppendInteger(caption, satellite.Elevation);
+    AppendRow(caption, satellite.PRN, satellite.SNR, satellite.Azimuth, satellite.Elevation);
+    return caption;
+}
+
+std::string SkySatelliteText(const InViewSatellite& satellite) {
+    std::string caption = satellite.System ? SystemName(*satellite.System) : "GNSS";
+    caption += ' ';
+    AppendRow(caption, satellite.PRN, satellite.SNR, satellite.Azimuth, satellite.Elevation);
     return caption;
 }

@@ -4,8 +4,8 @@
 #include "Installation.h"
 #include "Simulator.h"
 
-#include "horizon/HorizonGrid.h"
 #include "app/TFormSkyfence.h"
+#include "horizon/HorizonGrid.h"
 #include "platform/CommaText.h"
 #include "platform/MainThreadCalls.h"
 #include "serial/TComPort.h"
@@ -119,6 +119,29 @@ TEST(EndToEnd, ProgramSavesACompleteDataFileOnSigterm) {
     for (std::size_t a = 0; a < grid.Count(); ++a) {
         ASSERT_EQ(SplitCommaText(grid.Get(a)).size(), 92u) << a;
     }
+}
+
+// A receiver of four systems and the program set for all of them: the combined map and one map
+// per system, each raised, beside the program.
+TEST(EndToEnd, AllSystemsReceiverWritesTheCombinedAndEachSystemsMap) {
+    TemporaryFolder folder;
+    Simulator simulator(folder.File("receiver"), {"--all-systems", "--speed", "3600"});
+    Installation installation(folder.File("receiver"), "All satellite systems");
+    ChildProgram program(
+        installation.Program(), {},
+        {{"XDG_CONFIG_HOME", installation.Config()}, {"QT_QPA_PLATFORM", "offscreen"}});
+    ASSERT_TRUE(program.WaitUntilReading(simulator.device, 32768, 20s));
+    program.Signal(SIGTERM);
+    const std::optional<int> status = program.Wait(20s);
+    ASSERT_TRUE(status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
+    for (const char* map : {"Skyfence.dat", "Skyfence-GPS.dat", "Skyfence-GLONASS.dat",
+                            "Skyfence-Galileo.dat", "Skyfence-BeiDou.dat"}) {
+        TStringList grid;
+        grid.LoadFromFile(installation.Folder() + map);
+        EXPECT_EQ(grid.Count(), 360u) << map;
+        EXPECT_NE(grid, NewGrid()) << map << ": nothing was folded";
+    }
+    EXPECT_FALSE(std::filesystem::exists(installation.Folder() + "Skyfence-NavIC.dat"));
 }
 
 TEST(EndToEnd, SigtermEndsTheProgramEvenWithAMessageOpen) {

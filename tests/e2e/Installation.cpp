@@ -4,13 +4,14 @@
 
 #include <filesystem>
 
-Installation::Installation(const std::string& port) {
+Installation::Installation(const std::string& port, const std::string& receiver) {
     std::filesystem::copy_file(SKYFENCE_PROGRAM, Program());
     std::filesystem::create_directories(folder_.File("config/skyfence"));
     WriteFileBytes(SettingsFile(),
                    "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Brennick\\Skyfence\\ComPort]"
                    "\r\n\"Port\"=\"" +
-                       port + "\"\r\n\"BaudRate\"=\"9600\"\r\n");
+                       port + "\"\r\n\"BaudRate\"=\"9600\"\r\n" +
+                       (receiver.empty() ? "" : "\"Receiver\"=\"" + receiver + "\"\r\n"));
     // With a data file present, reception starts by itself.
     NewGrid().SaveToFile(DataFile());
 }

@@ -8,7 +8,8 @@
 // receiver at `port`.
 class Installation {
 public:
-    explicit Installation(const std::string& port);
+    // `receiver` is the receiver setting's text, or empty for none (the default setting).
+    explicit Installation(const std::string& port, const std::string& receiver = {});
 
     std::string Program() const { return folder_.File("skyfence"); }
     std::string DataFile() const { return folder_.File("Skyfence.dat"); }
