@@ -61,17 +61,7 @@ protected:
         ShownMessages().clear();
         return *form_;
     }
-    static bool Pump(const std::function<bool()>& done) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                return false;
-            }
-            QApplication::processEvents(QEventLoop::AllEvents, 5);
-            MainThreadCalls::Instance().WaitAndRun(std::chrono::milliseconds(2));
-        }
-        return true;
-    }
+    static bool Pump(const std::function<bool()>& done) { return PumpWindow(done); }
     SkyTable* Sky() { return form_->findChild<SkyTable*>("ScrollBoxSky"); }
     QWidget* FirstRow() { return form_->findChild<QWidget*>("LabelSat01"); }
 

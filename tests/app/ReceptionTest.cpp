@@ -1,5 +1,5 @@
-#include "horizon/HorizonGrid.h"
 #include "app/TFormSkyfence.h"
+#include "horizon/HorizonGrid.h"
 #include "platform/MainThreadCalls.h"
 #include "platform/PseudoTerminal.h"
 #include "platform/TRegistry.h"
@@ -56,18 +56,7 @@ protected:
         Pump([&] { return !Timer("TimerRun")->isActive(); });
         return *form_;
     }
-    // Runs the event loop and the port's deliveries until `done`, within a generous bound.
-    static bool Pump(const std::function<bool()>& done) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                return false;
-            }
-            QApplication::processEvents(QEventLoop::AllEvents, 5);
-            MainThreadCalls::Instance().WaitAndRun(std::chrono::milliseconds(2));
-        }
-        return true;
-    }
+    static bool Pump(const std::function<bool()>& done) { return PumpWindow(done); }
     QTimer* Timer(const char* name) { return form_->findChild<QTimer*>(name); }
     QPushButton* Button() { return form_->findChild<QPushButton*>("BitBtnStartStop"); }
     QString Label(const char* name) { return form_->findChild<QLabel*>(name)->text(); }

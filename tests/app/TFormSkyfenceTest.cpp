@@ -1,7 +1,7 @@
 #include "app/TFormSkyfence.h"
-#include "horizon/HorizonGrid.h"
 #include "app/TProgressBar.h"
 #include "app/TerminationSignals.h"
+#include "horizon/HorizonGrid.h"
 #include "imaging/TExtBitmap.h"
 #include "imaging/TwexImage.h"
 #include "serial/TCustomComPort.h"

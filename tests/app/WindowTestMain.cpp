@@ -1,7 +1,10 @@
 #include "WindowTestMain.h"
 
 #include "app/TSkyfenceApplication.h"
+#include "platform/MainThreadCalls.h"
 #include "platform/Mbcs.h"
+
+#include <QApplication>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +15,18 @@
 std::vector<std::string>& ShownMessages() {
     static std::vector<std::string> messages;
     return messages;
+}
+
+bool PumpWindow(const std::function<bool()>& done, std::chrono::seconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+        MainThreadCalls::Instance().WaitAndRun(std::chrono::milliseconds(2));
+    }
+    return true;
 }
 
 int main(int argc, char** argv) {

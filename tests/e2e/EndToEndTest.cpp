@@ -10,6 +10,7 @@
 #include "platform/MainThreadCalls.h"
 #include "serial/TComPort.h"
 
+#include "GridCells.h"
 #include "TemporaryFolder.h"
 
 #include <gmock/gmock.h>
@@ -64,18 +65,7 @@ TEST(EndToEnd, SimulatedSkyFillsTheWindowAndTheBuildingStaysDark) {
     }));
     // Some simulated hours, so that satellites cross most of the sky. Counting is kept cheap and
     // rare, so that a slow (sanitised) build still spends its time receiving.
-    const auto raised = [&] {
-        int count = 0;
-        for (const std::string& line : form.Grids().HorizonGrid.Lines()) {
-            for (std::size_t comma = line.find(','); comma != std::string::npos;) {
-                const std::size_t next = line.find(',', comma + 1);
-                const std::size_t end = next == std::string::npos ? line.size() : next;
-                count += line.compare(comma + 1, end - comma - 1, "0") != 0 ? 1 : 0;
-                comma = next;
-            }
-        }
-        return count;
-    };
+    const auto raised = [&] { return RaisedCells(form.Grids().HorizonGrid); };
     auto nextCount = std::chrono::steady_clock::now();
     ASSERT_TRUE(Pump(
         [&] {

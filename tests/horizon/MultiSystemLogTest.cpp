@@ -1,3 +1,4 @@
+#include "GridCells.h"
 #include "RecordingSkyTable.h"
 #include "horizon/HorizonGrid.h"
 #include "horizon/ReceivePath.h"
@@ -22,19 +23,7 @@ namespace {
 using enum SatelliteSystem;
 
 int RaisedCells(const TStringList* grid) {
-    if (grid == nullptr) {
-        return 0;
-    }
-    int raised = 0;
-    for (const std::string& line : grid->Lines()) {
-        for (std::size_t comma = line.find(','); comma != std::string::npos;) {
-            const std::size_t next = line.find(',', comma + 1);
-            const std::size_t end = next == std::string::npos ? line.size() : next;
-            raised += line.compare(comma + 1, end - comma - 1, "0") != 0 ? 1 : 0;
-            comma = next;
-        }
-    }
-    return raised;
+    return grid == nullptr ? 0 : RaisedCells(*grid);
 }
 
 std::string ReadLog(const std::string& name) {

@@ -1,6 +1,7 @@
 // The default receiver setting keeps the data file exactly as the program has always written it:
 // every recorded log, single- or multi-system, replayed through the receive path gives a file
 // whose fingerprint was taken before the other satellite systems were added.
+#include "GridCells.h"
 #include "TemporaryFolder.h"
 #include "tools/replay/ReceptionReplay.h"
 
@@ -26,20 +27,6 @@ std::uint64_t Fingerprint(std::string_view bytes) {
         hash = (hash ^ static_cast<unsigned char>(byte)) * 1099511628211ULL;
     }
     return hash;
-}
-
-int RaisedCells(const TStringList& grid) {
-    int raised = 0;
-    for (const std::string& line : grid.Lines()) {
-        // Every field after the azimuth that is not a lone "0".
-        for (std::size_t comma = line.find(','); comma != std::string::npos;) {
-            const std::size_t next = line.find(',', comma + 1);
-            const std::size_t end = next == std::string::npos ? line.size() : next;
-            raised += line.compare(comma + 1, end - comma - 1, "0") != 0 ? 1 : 0;
-            comma = next;
-        }
-    }
-    return raised;
 }
 
 class GpsOnlyUnchanged : public testing::TestWithParam<RecordedLog> {};
