@@ -328,7 +328,9 @@ int PosixSerialDevice::ClearCommError(std::uint32_t& errors, std::uint32_t& inpu
         return EBADF;
     }
     PumpLocked();
-    errors = std::exchange(errors_, 0);
+    // A device that has gone stays gone: its I/O error is not cleared by a call that only asked
+    // for the queue (the port's receive dispatch), or the end would never be reported.
+    errors = std::exchange(errors_, 0) | (gone_ ? LineError::IOE : 0U);
     inputQueue = static_cast<std::uint32_t>(queue_.size());
     return 0;
 }

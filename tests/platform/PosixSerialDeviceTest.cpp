@@ -580,4 +580,26 @@ TEST(PosixSerialDevice, TheOtherSideGoingAwayIsReportedOnceThenEveryWaitFails) {
     }
 }
 
+// The end comes with the last bytes: the port first asks for the queue to read them (which also
+// gives the line errors), then for the line errors of the error event. The first question must
+// not swallow the end, or the receiver's going away is never reported.
+TEST(PosixSerialDevice, TheEndOutlivesTheQuestionForTheQueue) {
+    PseudoTerminal other;
+    PosixSerialDevice gone;
+    const Watchdog watchdog(gone);
+    ASSERT_EQ(gone.Open(other.Path()), 0);
+    gone.SetCommMask(DeviceEvent::RxChar | DeviceEvent::Err);
+    ASSERT_EQ(::write(other.Master(), "$GPGSV,", 7), 7);
+    other.CloseMaster();
+    std::uint32_t events = 0;
+    ASSERT_EQ(gone.WaitEvent(events), WaitOutcome::Event);
+    EXPECT_EQ(events & DeviceEvent::Err, DeviceEvent::Err);
+    for (const char* question : {"queue", "line errors"}) {
+        std::uint32_t errors = 0;
+        std::uint32_t queued = 0;
+        ASSERT_EQ(gone.ClearCommError(errors, queued), 0);
+        EXPECT_EQ(errors & LineError::IOE, LineError::IOE) << question;
+    }
+}
+
 } // namespace
