@@ -408,7 +408,7 @@ void TFormSkyfence::showEvent(QShowEvent* event) {
 }
 
 void TFormSkyfence::FormShow() {
-    PlotHorizon(*liveBitmap_, LiveGrid(), CurrentPlotSettings());
+    PlotHorizon(*liveBitmap_, grids_.LiveMap(plotSystem_), CurrentPlotSettings());
     ShowPortSummary();
     timerRun_->start();
 }
@@ -430,7 +430,7 @@ void TFormSkyfence::FormClose() {
 }
 
 void TFormSkyfence::TimerRefreshTimer() {
-    PlotHorizon(*liveBitmap_, LiveGrid(), CurrentPlotSettings());
+    PlotHorizon(*liveBitmap_, grids_.LiveMap(plotSystem_), CurrentPlotSettings());
 }
 
 void TFormSkyfence::TimerHousekeepingTimer() {
@@ -656,17 +656,7 @@ void TFormSkyfence::MenuPopupSystemClick(std::optional<SatelliteSystem> system) 
     for (const auto& [choice, item] : menuPopupSystems_) {
         item->setChecked(choice == plotSystem_);
     }
-    PlotHorizon(*liveBitmap_, LiveGrid(), CurrentPlotSettings());
-}
-
-// A system without a map yet shows an empty plot, as a new grid does.
-const TStringList& TFormSkyfence::LiveGrid() const {
-    if (!plotSystem_) {
-        return grids_.HorizonGrid;
-    }
-    static const TStringList empty = NewGrid();
-    const TStringList* map = grids_.Systems.Find(*plotSystem_);
-    return map != nullptr ? *map : empty;
+    PlotHorizon(*liveBitmap_, grids_.LiveMap(plotSystem_), CurrentPlotSettings());
 }
 
 // The status area appears with its first message: the program often runs unattended, so nothing
@@ -684,7 +674,7 @@ PlotSettings TFormSkyfence::CurrentPlotSettings() const {
 
 void TFormSkyfence::PlotBoth() {
     const PlotSettings settings = CurrentPlotSettings();
-    PlotHorizon(*liveBitmap_, LiveGrid(), settings);
+    PlotHorizon(*liveBitmap_, grids_.LiveMap(plotSystem_), settings);
     PlotHorizon(*loadedBitmap_, grids_.LoadedGrid, settings);
 }
 

@@ -127,7 +127,6 @@ private:
     void MenuPopupFilledClick();
     void MenuPopupPolarClick();
     void MenuPopupSystemClick(std::optional<SatelliteSystem> system);
-    const TStringList& LiveGrid() const;
     void ShowStatus(const QString& text);
     void ImageAzElMouseMove(int x, int y);
     void ImageAzElMouseLeave();

@@ -55,6 +55,15 @@ void HorizonGrids::SaveHorizonGrid() {
     }
 }
 
+const TStringList& HorizonGrids::LiveMap(std::optional<SatelliteSystem> system) const {
+    if (!system) {
+        return HorizonGrid;
+    }
+    static const TStringList empty = NewGrid();
+    const TStringList* map = Systems.Find(*system);
+    return map != nullptr ? *map : empty;
+}
+
 void HorizonGrids::LoadGrid(const std::string& path) {
     LoadedGrid.LoadFromFile(path);
 }

@@ -3,6 +3,7 @@
 #include "SystemGrids.h"
 #include "platform/TStringList.h"
 
+#include <optional>
 #include <string>
 
 // The main window's two grids and the live grid's data file, and the live maps of the single
@@ -31,6 +32,10 @@ public:
     // Replaces LoadedGrid with the lines of `path`; raises EFileError (LoadedGrid then holds
     // what was read).
     void LoadGrid(const std::string& path);
+
+    // The live map of `system`, or the combined one for none. A system without a map yet gives an
+    // empty grid, which plots as a new one does.
+    const TStringList& LiveMap(std::optional<SatelliteSystem> system) const;
 
     // Where the unread data file was kept by a save; empty when nothing had to be kept.
     const std::string& KeptFileName() const { return keptFileName_; }

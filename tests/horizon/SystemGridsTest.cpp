@@ -124,6 +124,19 @@ TEST_F(SystemGridsTest, MapFileThatCannotBeReadIsKeptBeforeItIsReplaced) {
 }
 
 // The window's grids: the systems' maps are set up and saved with the live grid.
+// The live plot's choice: the combined map, a system's, or an empty one for a system not seen.
+TEST(HorizonGridsLiveMap, GivesTheChosenMap) {
+    TemporaryFolder folder;
+    HorizonGrids grids;
+    grids.SetUp(folder.Path());
+    FoldReport(grids.HorizonGrid, 10, 10, 40);
+    EXPECT_EQ(&grids.LiveMap(std::nullopt), &grids.HorizonGrid);
+    EXPECT_EQ(grids.LiveMap(SatelliteSystem::Galileo), NewGrid());
+    FoldReport(grids.Systems.Obtain(SatelliteSystem::Galileo), 20, 20, 35);
+    EXPECT_EQ(&grids.LiveMap(SatelliteSystem::Galileo),
+              grids.Systems.Find(SatelliteSystem::Galileo));
+}
+
 TEST_F(SystemGridsTest, LiveGridsSetUpAndSaveTheSystemsMapsBesideTheDataFile) {
     WriteFileBytes(SystemFile("GLONASS"), Raised(5, 5, 25).Text());
     HorizonGrids grids;
