@@ -1,5 +1,6 @@
 #include "TFormSkyfence.h"
 
+#include "SatelliteRows.h"
 #include "SkyTable.h"
 #include "TProgressBar.h"
 #include "TSkyfenceApplication.h"
@@ -55,7 +56,7 @@ constexpr auto RefreshInterval = 5000ms;
 // reader, long for a receiver that sends thousands of sentences a second.
 constexpr auto ControlUpdateDelay = 100ms;
 constexpr auto HousekeepingInterval = 120000ms;
-constexpr int SatelliteRows = 12;
+constexpr int SatelliteRowCount = 12;
 constexpr int SatelliteRowPitch = 24;
 constexpr int DefaultProgressBarHeight = 16;
 // Room for the longest text a label that changes can show, so it is never measured again.
@@ -145,9 +146,16 @@ void TFormSkyfence::CreateReception() {
     comPort_->FlowControl().SetControlDTR(TDTRFlowControl::dtrDisable);
     comPort_->OnError = [this](TCustomComPort&, TComErrors errors) { ComPortError(errors); };
 
-    receivePath_ = std::make_unique<ReceivePath>(grids_, *this, [this](const std::string& line) {
-        ScheduleControlUpdates(controlUpdates_.SetText(*labelPosition_, line));
+    // Shown together at the next tick of the control updates, however many changes come first.
+    satelliteRows_ = std::make_unique<SatelliteRows>(controlUpdates_, [this] {
+        if (!timerControlUpdates_->isActive()) {
+            timerControlUpdates_->start();
+        }
     });
+    receivePath_ =
+        std::make_unique<ReceivePath>(grids_, *satelliteRows_, [this](const std::string& line) {
+            ScheduleControlUpdates(controlUpdates_.SetText(*labelPosition_, line));
+        });
     receivePath_->SetComPort(comPort_);
 }
 
@@ -349,7 +357,7 @@ void TFormSkyfence::FormCreate() {
         // Settings that cannot be restored leave the design's in force.
     }
     ConstructSatelliteRows();
-    IndexSatelliteTable();
+    satelliteRows_->Index(*this, *skyTable_);
     SetReceiver(ReceiverModeSetting(SettingsKey, comPort_->Name()).Read());
     averageWidth_ = 1;
     for (std::size_t i = 0; i < AverageWidths.size(); ++i) {
@@ -380,7 +388,7 @@ void TFormSkyfence::ConstructSatelliteRows() {
     int barTop = firstBar->y();
     int satTop = firstSat->y();
     int numTop = firstNum->y();
-    for (int row = 2; row <= SatelliteRows; ++row) {
+    for (int row = 2; row <= SatelliteRowCount; ++row) {
         barTop += SatelliteRowPitch;
         satTop += SatelliteRowPitch;
         numTop += SatelliteRowPitch;
@@ -573,34 +581,6 @@ void TFormSkyfence::ComDataPacketGPRMCPacket(const std::string& str) {
     receivePath_->PositionPacket(str);
 }
 
-void TFormSkyfence::ShowSatellitesInView(std::int32_t count) {
-    if (labelNumSatellites_ != nullptr) {
-        ScheduleControlUpdates(
-            controlUpdates_.SetText(*labelNumSatellites_, SatellitesInViewText(count)));
-    }
-}
-
-void TFormSkyfence::ShowRow(std::int64_t row, const SatelliteReport& satellite) {
-    SetRow(row, SatelliteRowText(satellite), satellite.SNR);
-}
-
-void TFormSkyfence::ClearRow(std::int64_t row) {
-    SetRow(row, std::string(), 0);
-}
-
-void TFormSkyfence::SetRow(std::int64_t row, std::string caption, int position) {
-    if (row < 1 || row > static_cast<std::int64_t>(tableRows_.size())) {
-        return;
-    }
-    const auto& [label, bar] = tableRows_[static_cast<std::size_t>(row - 1)];
-    if (label != nullptr) {
-        ScheduleControlUpdates(controlUpdates_.SetText(*label, std::move(caption)));
-    }
-    if (bar != nullptr) {
-        ScheduleControlUpdates(controlUpdates_.SetPosition(*bar, position));
-    }
-}
-
 void TFormSkyfence::ScheduleControlUpdates(bool first) {
     if (first) {
         timerControlUpdates_->start();
@@ -614,23 +594,6 @@ void TFormSkyfence::SetText(QLabel& label, const std::string& text) {
     if (label.text() != shown) {
         label.setText(shown);
     }
-}
-
-// The table's controls by name ("LabelSat%.2d", "ProgressBarSat%.2d"), found once rather than for
-// every sentence.
-void TFormSkyfence::IndexSatelliteTable() {
-    labelNumSatellites_ = Component<QLabel>("LabelNumSatellites");
-    for (std::size_t row = 1; row <= tableRows_.size(); ++row) {
-        const std::string label = Format("LabelSat%.2d", static_cast<int>(row));
-        const std::string bar = Format("ProgressBarSat%.2d", static_cast<int>(row));
-        tableRows_[row - 1] = {Component<QLabel>(label.c_str()),
-                               Component<TProgressBar>(bar.c_str())};
-    }
-}
-
-void TFormSkyfence::ShowSky(const SkyView& sky) {
-    skyTable_->SetSatellites(sky.Satellites());
-    ScheduleControlUpdates(!timerControlUpdates_->isActive());
 }
 
 ReceiverMode TFormSkyfence::Receiver() const {

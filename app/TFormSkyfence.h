@@ -5,7 +5,6 @@
 #include "horizon/PlotSettings.h"
 #include "horizon/ReceiverMode.h"
 #include "horizon/SatelliteSystem.h"
-#include "horizon/SatelliteTable.h"
 #include "platform/TBitmap.h"
 #include "platform/TComponent.h"
 #include "serial/ComTypes.h"
@@ -30,6 +29,7 @@ class QPushButton;
 class QTabWidget;
 class QTimer;
 class ReceivePath;
+class SatelliteRows;
 class SkyTable;
 class SkyView;
 class TProgressBar;
@@ -41,7 +41,7 @@ class TwexImage;
 // The program's one window: the satellite table, the position line, the live plot and the plot
 // of a loaded data file, the timers that redraw and save the live grid, and the menus.
 // Components are children of the window, named as in its design, and found again by name.
-class TFormSkyfence : public QMainWindow, public SatelliteTable {
+class TFormSkyfence : public QMainWindow {
 public:
     // `dataFolder` (ending in "/") holds the live data file: the program's own folder.
     explicit TFormSkyfence(const std::string& dataFolder);
@@ -55,13 +55,6 @@ public:
     // The packet events of the two sentences.
     void ComDataPacketGPGSVPacket(const std::string& str);
     void ComDataPacketGPRMCPacket(const std::string& str);
-
-    // SatelliteTable: the count and rows 01 to 12 of the "Satellites" tab.
-    void ShowSatellitesInView(std::int32_t count) override;
-    void ShowRow(std::int64_t row, const SatelliteReport& satellite) override;
-    void ClearRow(std::int64_t row) override;
-    // Under the all-systems receiver setting: every satellite in view, in the sky table.
-    void ShowSky(const SkyView& sky) override;
 
     // Picks the file for "Load ..."; the open-file dialog unless replaced (tests do).
     std::function<std::optional<std::string>()> ChooseDataFile;
@@ -101,8 +94,6 @@ private:
     void FormShow();
     void FormClose();
     void ConstructSatelliteRows();
-    void IndexSatelliteTable();
-    void SetRow(std::int64_t row, std::string caption, int position);
     static void SetText(QLabel& label, const std::string& text);
     void ScheduleControlUpdates(bool first);
     void SetUpPlotBitmap(TwexImage& image, TExtBitmap*& bitmap);
@@ -147,6 +138,8 @@ private:
     bool receiverLostPending_ = false;
 
     HorizonGrids grids_;
+    // The table the receive path shows in; gone after it.
+    std::unique_ptr<SatelliteRows> satelliteRows_;
     // Raises grids_.HorizonGrid; gone before the grids and the port.
     std::unique_ptr<ReceivePath> receivePath_;
     std::string dataFolder_;
@@ -179,7 +172,5 @@ private:
     std::optional<SatelliteSystem> plotSystem_;
     SkyTable* skyTable_ = nullptr;
     std::array<QLabel*, 10> compassLabels_{};
-    QLabel* labelNumSatellites_ = nullptr;
-    std::array<std::pair<QLabel*, TProgressBar*>, 12> tableRows_{};
     ControlUpdates controlUpdates_;
 };
