@@ -131,4 +131,9 @@ public:
     // Takes up to `count` bytes from the input queue, waiting for more as long as the read
     // timeouts allow (with ReadInterval all ones and both totals 0, not at all).
     virtual int ReadFile(void* buffer, std::uint32_t count, std::uint32_t& transferred) = 0;
+
+    // Why the device went away or could not be reached, in words that name it ("Cannot connect
+    // to gpsd at localhost:2947: Connection refused"); empty when it has nothing to add to the
+    // I/O error itself.
+    virtual std::string FailureText() const { return {}; }
 };
