@@ -4,6 +4,7 @@
 #include "SkyTable.h"
 #include "TProgressBar.h"
 #include "TSkyfenceApplication.h"
+#include "connection/ReceiverConnection.h"
 #include "horizon/CompassLetters.h"
 #include "horizon/HorizonGrid.h"
 #include "horizon/HorizonPlot.h"
@@ -144,7 +145,9 @@ void TFormSkyfence::CreateReception() {
     comPort_->SetEvents(AllComEvents);
     comPort_->FlowControl().SetFlowControl(TFlowControl::fcNone);
     comPort_->FlowControl().SetControlDTR(TDTRFlowControl::dtrDisable);
-    comPort_->OnError = [this](TCustomComPort&, TComErrors errors) { ComPortError(errors); };
+    connection_ = std::make_unique<ReceiverConnection>(*comPort_);
+    connection_->OnStateChange = [this](ConnectionState state) { ShowConnection(state); };
+    connection_->OnLogLine = [](const std::string& line) { TSkyfenceApplication::LogStatus(line); };
 
     // Shown together at the next tick of the control updates, however many changes come first.
     satelliteRows_ = std::make_unique<SatelliteRows>(controlUpdates_, [this] {
@@ -455,18 +458,18 @@ void TFormSkyfence::TimerRunTimer() {
 }
 
 void TFormSkyfence::BitBtnStartStopClick() {
-    if (comPort_->Connected()) {
-        comPort_->Close();
-        SetButton("  Start", glyphLedOff_);
+    if (connection_->Started()) {
+        connection_->Stop();
     } else {
-        comPort_->Open();
-        SetButton("  Stop", glyphLedOn_);
+        connection_->Start();
     }
 }
 
+// Reception ends for the setup and is started again after it only when everything has gone well;
+// whatever fails on the way leaves it stopped, and the button says so.
 void TFormSkyfence::MenuFileSetupClick() {
-    const bool wasOpen = comPort_->Connected();
-    comPort_->Close();
+    const bool wasStarted = connection_->Started();
+    connection_->Stop();
     RunSetup(*comPort_);
     comPort_->SaveSettings(TStoreType::storeRegistry, SettingsKey);
     try {
@@ -475,15 +478,13 @@ void TFormSkyfence::MenuFileSetupClick() {
         throw EComPort(ComError::StoreFailed);
     }
     ShowPortSummary();
-    if (wasOpen) {
-        comPort_->Open();
+    if (wasStarted) {
+        connection_->Start();
     }
 }
 
 void TFormSkyfence::FormCloseQuery() {
-    if (comPort_->Connected()) {
-        comPort_->Close();
-    }
+    connection_->Stop();
 }
 
 void TFormSkyfence::LoadGlyphs() {
@@ -520,28 +521,16 @@ void TFormSkyfence::ShowPortSummary() {
     bitBtnStartStop_->setToolTip(ToQString(summary));
 }
 
-// A receiver that goes away (unplugged, switched off) is reported once as an I/O error. Its
-// message box must not hold up the port's event delivery, so that waits for the event loop.
-void TFormSkyfence::ComPortError(TComErrors errors) {
-    if (!errors.Contains(TComError::errIO) || receiverLostPending_) {
-        return;
+// The button, its LED and the status area follow the connection; a loss is told in the status
+// area (and, once, in the session's log), never in a box that would wait for a user who is not
+// there.
+void TFormSkyfence::ShowConnection(ConnectionState state) {
+    SetButton(OffersStop(state) ? "  Stop" : "  Start",
+              ShowsLedOn(state) ? glyphLedOn_ : glyphLedOff_);
+    if (const QString text = ToQString(connection_->StatusText());
+        !text.isEmpty() && text != statusBar()->currentMessage()) {
+        ShowStatus(text);
     }
-    receiverLostPending_ = true;
-    QMetaObject::invokeMethod(
-        this, [this] { TSkyfenceApplication::Guarded([this] { ReceiverLost(); })(); },
-        Qt::QueuedConnection);
-}
-
-void TFormSkyfence::ReceiverLost() {
-    receiverLostPending_ = false;
-    if (!comPort_->Connected()) {
-        return;
-    }
-    comPort_->Close();
-    SetButton("  Start", glyphLedOff_);
-    TSkyfenceApplication::ShowMessage("The receiver on " + comPort_->Port() +
-                                      " stopped answering; reception has stopped. Check the "
-                                      "receiver and its cable, then press Start.");
 }
 
 void TFormSkyfence::MenuFileLoadExistingResultsClick() {

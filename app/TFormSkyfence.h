@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ControlUpdates.h"
+#include "connection/ConnectionState.h"
 #include "horizon/HorizonGrids.h"
 #include "horizon/PlotSettings.h"
 #include "horizon/ReceiverMode.h"
@@ -29,6 +30,7 @@ class QPushButton;
 class QTabWidget;
 class QTimer;
 class ReceivePath;
+class ReceiverConnection;
 class SatelliteRows;
 class SkyTable;
 class SkyView;
@@ -67,6 +69,7 @@ public:
     void SetAboutBox(QDialog* aboutBox) { aboutBox_ = aboutBox; }
 
     TComPort& ComPort() { return *comPort_; }
+    ReceiverConnection& Connection() { return *connection_; }
 
     HorizonGrids& Grids() { return grids_; }
     ReceivePath& Reception() { return *receivePath_; }
@@ -108,8 +111,7 @@ private:
     void LoadGlyphs();
     void SetButton(const char* caption, const TBitmap& glyph);
     void ShowPortSummary();
-    void ComPortError(TComErrors errors);
-    void ReceiverLost();
+    void ShowConnection(ConnectionState state);
     void MenuFileLoadExistingResultsClick();
     void MenuFileExitClick();
     void MenuHelpAboutClick();
@@ -135,13 +137,14 @@ private:
     TComPort* comPort_ = nullptr;
     TBitmap glyphLedOff_;
     TBitmap glyphLedOn_;
-    bool receiverLostPending_ = false;
 
     HorizonGrids grids_;
     // The table the receive path shows in; gone after it.
     std::unique_ptr<SatelliteRows> satelliteRows_;
     // Raises grids_.HorizonGrid; gone before the grids and the port.
     std::unique_ptr<ReceivePath> receivePath_;
+    // Opens, closes and reopens the port; gone before it.
+    std::unique_ptr<ReceiverConnection> connection_;
     std::string dataFolder_;
     int averageWidth_ = 1;
     bool shown_ = false;

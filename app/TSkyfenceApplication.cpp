@@ -47,6 +47,11 @@ void TSkyfenceApplication::HandleException() {
     }
 }
 
+void TSkyfenceApplication::LogStatus(const std::string& text) {
+    std::fprintf(stderr, "%s: %s\n", Title, text.c_str());
+    std::fflush(stderr);
+}
+
 void TSkyfenceApplication::ShowMessage(const std::string& message) {
     auto* application = dynamic_cast<TSkyfenceApplication*>(QCoreApplication::instance());
     if (application != nullptr && application->OnShowMessage) {

@@ -20,6 +20,9 @@ public:
     // Shows the message of the exception being handled (call from a catch block).
     static void HandleException();
     static void ShowMessage(const std::string& message);
+    // A line for the session's log (standard error, the journal of a service) about something
+    // the window shows without a box.
+    static void LogStatus(const std::string& text);
 
     // Wraps an event handler so that an error escaping it reaches the default error handler
     // there and then, without unwinding through the toolkit.

@@ -1,4 +1,5 @@
 #include "app/TFormSkyfence.h"
+#include "connection/ReceiverConnection.h"
 #include "horizon/HorizonGrid.h"
 #include "platform/MainThreadCalls.h"
 #include "platform/PseudoTerminal.h"
@@ -11,13 +12,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <ostream>
 #include <sys/stat.h>
 
@@ -151,24 +155,104 @@ TEST_F(Reception, ExitWhileRunningClosesThePortBeforeTheFinalSave) {
     EXPECT_EQ(ReadFileBytes(folder.File("Skyfence.dat")), form.Grids().HorizonGrid.Text());
 }
 
-TEST_F(Reception, ReceiverVanishingStopsReceptionWithOneMessage) {
+// A receiver unplugged and plugged in again behind the same name: the loss is told in the status
+// area without a box, the map stays, and reception resumes by itself until the user stops it.
+TEST_F(Reception, ReceiverVanishingIsToldAndReceptionResumesByItself) {
     auto terminal = std::make_unique<PseudoTerminal>();
-    const std::string path = terminal->Path();
-    StoreSettings(path);
+    const std::string link = folder.File("receiver");
+    std::filesystem::create_symlink(terminal->Path(), link);
+    StoreSettings(link);
     MakeDataFile();
     TFormSkyfence& form = Start();
+    form.Connection().SetRetryInterval(std::chrono::milliseconds(50));
     ASSERT_TRUE(form.ComPort().Connected());
     terminal->Write("$GPGSV,3,1,11,01,40,083,46,02,17,308,41,12,07,344,39,14,22,228,45*74\r\n");
     ASSERT_TRUE(Pump([&] { return Label("LabelNumSatellites") == "11 satellites in view"; }));
+    EXPECT_EQ(form.Connection().State(), ConnectionState::Open);
+
     terminal.reset();
-    ASSERT_TRUE(Pump([&] { return !form.ComPort().Connected(); }));
-    EXPECT_EQ(Button()->text(), "  Start");
-    ASSERT_EQ(ShownMessages().size(), 1u);
-    EXPECT_THAT(ShownMessages()[0], HasSubstr(path));
+    ASSERT_TRUE(Pump([&] { return form.Connection().State() == ConnectionState::Lost; }));
+    EXPECT_EQ(Button()->text(), "  Stop");
+    const std::string lost = form.statusBar()->currentMessage().toStdString();
+    EXPECT_THAT(lost, HasSubstr("The receiver on " + link + " was lost at "));
+    EXPECT_TRUE(ShownMessages().empty());
     EXPECT_EQ(form.Grids().HorizonGrid.Get(83).find(",46"), 82u);
+
+    terminal = std::make_unique<PseudoTerminal>();
+    std::filesystem::remove(link);
+    std::filesystem::create_symlink(terminal->Path(), link);
+    ASSERT_TRUE(Pump([&] {
+        if (form.Connection().State() == ConnectionState::Retrying) {
+            terminal->Write(
+                "$GPGSV,3,1,11,03,40,090,44,02,17,308,41,12,07,344,39,14,22,228,45*74\r\n");
+        }
+        return form.Connection().State() == ConnectionState::Open;
+    }));
+    EXPECT_TRUE(form.ComPort().Connected());
+    EXPECT_EQ(Button()->text(), "  Stop");
+    EXPECT_THAT(form.statusBar()->currentMessage().toStdString(), HasSubstr("answers again"));
+    EXPECT_EQ(form.Grids().HorizonGrid.Get(83).find(",46"), 82u);
+
+    terminal.reset();
+    ASSERT_TRUE(Pump([&] { return form.Connection().State() == ConnectionState::Lost; }));
+    Button()->click();
+    EXPECT_EQ(form.Connection().State(), ConnectionState::Closed);
+    EXPECT_EQ(Button()->text(), "  Start");
+    // Stopped means no more tries: a receiver that comes back now stays closed.
+    terminal = std::make_unique<PseudoTerminal>();
+    std::filesystem::remove(link);
+    std::filesystem::create_symlink(terminal->Path(), link);
+    const auto later = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+    Pump([&] { return std::chrono::steady_clock::now() > later; });
+    EXPECT_FALSE(form.ComPort().Connected());
+    EXPECT_TRUE(ShownMessages().empty());
     form.close();
     EXPECT_EQ(ReadFileBytes(folder.File("Skyfence.dat")), form.Grids().HorizonGrid.Text());
 }
+
+struct SetupFault {
+    const char* name;
+    std::function<void(TCustomComPort& port, const std::string& folder)> duringSetup;
+    const char* message;
+};
+
+void PrintTo(const SetupFault& fault, std::ostream* out) {
+    *out << fault.name;
+}
+
+class FailedSetup : public Reception, public testing::WithParamInterface<SetupFault> {};
+
+// The setup while receiving ends reception first; when storing the settings or opening the port
+// again fails, the failure is shown and the button offers Start for the closed port.
+TEST_P(FailedSetup, LeavesReceptionStoppedAndSaysSo) {
+    const PseudoTerminal terminal;
+    StoreSettings(terminal.Path());
+    MakeDataFile();
+    TFormSkyfence& form = Start();
+    ASSERT_EQ(Button()->text(), "  Stop");
+    form.RunSetup = [&](TCustomComPort& port) { GetParam().duringSetup(port, folder.Path()); };
+    form.findChild<QAction*>("MenuFileSetup")->trigger();
+    ASSERT_EQ(ShownMessages().size(), 1u);
+    EXPECT_THAT(ShownMessages()[0], HasSubstr(GetParam().message));
+    EXPECT_FALSE(form.ComPort().Connected());
+    EXPECT_EQ(form.Connection().State(), ConnectionState::Closed);
+    EXPECT_EQ(Button()->text(), "  Start");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Setup, FailedSetup,
+    testing::Values(SetupFault{"StoringFails",
+                               [](TCustomComPort&, const std::string&) {
+                                   WriteFileBytes(TRegistry::DefaultFile(),
+                                                  "REGEDIT4\r\n\r\n\x01 not a registry line");
+                               },
+                               "Failed to store settings"},
+                    SetupFault{"ReopeningFails",
+                               [](TCustomComPort& port, const std::string& folder) {
+                                   port.SetPort(folder + "no-such-receiver");
+                               },
+                               "Unable to open com port"}),
+    [](const testing::TestParamInfo<SetupFault>& fault) { return fault.param.name; });
 
 struct StoreFault {
     const char* name;

@@ -1,0 +1,9 @@
+#include "ConnectionState.h"
+
+bool OffersStop(ConnectionState state) {
+    return state != ConnectionState::Closed;
+}
+
+bool ShowsLedOn(ConnectionState state) {
+    return state == ConnectionState::Opening || state == ConnectionState::Open;
+}
