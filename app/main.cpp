@@ -1,3 +1,4 @@
+#include "ProgramOptions.h"
 #include "TFormSkyfence.h"
 #include "TSkyfenceApplication.h"
 #include "TerminationSignals.h"
@@ -11,17 +12,33 @@
 #include <QWidget>
 
 #include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
 int main(int argc, char** argv) {
     // A save past the file size limit then fails and is reported, as on a full disk, instead of
     // ending the program with the map unsaved.
     std::signal(SIGXFSZ, SIG_IGN);
     TSkyfenceApplication application(argc, argv);
+    ProgramOptions options;
+    try {
+        options = ProgramOptions::Parse(std::vector<std::string>(argv + 1, argv + argc));
+        if (options.dataFolder) {
+            // A service's first start finds its folder made.
+            std::filesystem::create_directories(*options.dataFolder);
+        }
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "skyfence: %s\n", error.what());
+        return 2;
+    }
     InitDegreeSign();
     RegisterExtBitmap();
     int result = 0;
     {
-        TFormSkyfence form(ExecutableFolder());
+        TFormSkyfence form(options.dataFolder.value_or(ExecutableFolder()));
         // Centred on the window, which shows it for "About...".
         TAboutBoxWEX1 aboutBox(&form);
         form.SetAboutBox(&aboutBox);

@@ -4,6 +4,11 @@
 
 #include <string>
 
+// Settings under the folder `config` (what XDG_CONFIG_HOME names) that name the receiver at
+// `port`, with the receiver setting's text `receiver` unless it is empty.
+void WriteReceiverSettings(const std::string& config, const std::string& port,
+                           const std::string& receiver = {});
+
 // A folder holding a copy of the program, its data file and its own settings, which name the
 // receiver at `port`.
 class Installation {

@@ -3,6 +3,7 @@
 // neither the map nor the user's files.
 #include "ChildProgram.h"
 #include "Installation.h"
+#include "ProgramChecks.h"
 #include "Simulator.h"
 
 #include "horizon/HorizonGrid.h"
@@ -31,21 +32,6 @@ constexpr auto Patience = 20s;
 // sentences from it.
 bool Receives(const ChildProgram& program, const std::string& device) {
     return program.WaitUntilReading(device, 8192, Patience);
-}
-
-bool EndedWell(const std::optional<int>& status) {
-    return status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0;
-}
-
-// The data file holds 360 lines of an azimuth and 91 cells, and something was received.
-void ExpectReceivedMap(const std::string& path) {
-    TStringList grid;
-    grid.LoadFromFile(path);
-    ASSERT_EQ(grid.Count(), 360u);
-    for (std::size_t a = 0; a < grid.Count(); ++a) {
-        ASSERT_EQ(SplitCommaText(grid.Get(a)).size(), 92u) << a;
-    }
-    EXPECT_NE(grid, NewGrid()) << "nothing was received";
 }
 
 const std::vector<std::string> InstalledFiles = {"Skyfence.dat", "config", "skyfence"};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// What the command line may change. Without arguments the program keeps its map beside itself,
+// as it always has; a service names a folder of its own instead.
+struct ProgramOptions {
+    // The folder of the data files, with a trailing "/"; none: the program's own folder.
+    std::optional<std::string> dataFolder;
+
+    // The arguments after the program's name (the toolkit's own already taken out). Raises
+    // std::invalid_argument with a message for the user on anything else.
+    static ProgramOptions Parse(const std::vector<std::string>& arguments);
+    static constexpr const char* Usage = "usage: skyfence [--data-folder FOLDER]";
+};
