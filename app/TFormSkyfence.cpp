@@ -4,6 +4,8 @@
 #include "SkyTable.h"
 #include "TProgressBar.h"
 #include "TSkyfenceApplication.h"
+#include "connection/GpsdProbe.h"
+#include "connection/NetworkSourceChoice.h"
 #include "connection/ReceiverConnection.h"
 #include "horizon/CompassLetters.h"
 #include "horizon/HorizonGrid.h"
@@ -124,7 +126,10 @@ TFormSkyfence::TFormSkyfence(const std::string& dataFolder) : dataFolder_(dataFo
                              {ReceiverModeToText(ReceiverMode::GpsOnly),
                               ReceiverModeToText(ReceiverMode::AllSystems)},
                              Receiver() == ReceiverMode::AllSystems ? 1 : 0};
-        RunSetupDialog(port, {&receiver});
+        const NetworkSourceChoice network(port.Port(), GpsdProbe::Answers("localhost", 2947));
+        SetupChoice address{NetworkSourceChoice::Caption, network.Items(), 0, true, network.Text()};
+        RunSetupDialog(port, {&receiver, &address});
+        port.SetPort(NetworkSourceChoice::PortName(address.text, port.Port()));
         SetReceiver(receiver.chosen == 1 ? ReceiverMode::AllSystems : ReceiverMode::GpsOnly);
     };
     RunModal = [](QDialog& dialog) { dialog.exec(); };

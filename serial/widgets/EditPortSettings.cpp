@@ -14,7 +14,14 @@ void EditPortSettings(TCustomComPort& port, const SerialPortSource& source,
         for (const std::string& item : choice->items) {
             items << QString::fromStdString(item);
         }
-        dialog.AddChoice(QString::fromStdString(choice->caption), items, choice->chosen);
+        QComboBox* const combo =
+            dialog.AddChoice(QString::fromStdString(choice->caption), items, choice->chosen);
+        if (choice->typed) {
+            combo->setEditable(true);
+            // What is typed is the user's value, not a new item of the list.
+            combo->setInsertPolicy(QComboBox::NoInsert);
+            combo->setEditText(QString::fromStdString(choice->text));
+        }
     }
     for (TComComboBox* const combo : dialog.Combos()) {
         combo->SetComPort(&port);
@@ -29,6 +36,7 @@ void EditPortSettings(TCustomComPort& port, const SerialPortSource& source,
     }
     for (std::size_t i = 0; i < choices.size(); ++i) {
         choices[i]->chosen = dialog.Choices()[i]->currentIndex();
+        choices[i]->text = dialog.Choices()[i]->currentText().toStdString();
     }
     port.BeginSettingsUpdate();
     try {

@@ -19,6 +19,9 @@ struct SetupChoice {
     std::string caption;
     std::vector<std::string> items;
     int chosen = 0;
+    // A choice that also takes typing: `text` is shown first and holds what the box held at OK.
+    bool typed = false;
+    std::string text;
 };
 
 // Lets the user choose the port's name and line settings in the setup dialog; they reach the

@@ -167,6 +167,27 @@ TEST_F(PortSetup, ChoiceBesideThePortComesBackOnlyOnOk) {
     EXPECT_TRUE(plain.Choices().empty());
 }
 
+// A choice that takes typing shows its text first and gives back what the box holds at OK, typed
+// or picked; Cancel leaves the text as it was.
+TEST_F(PortSetup, TypedChoiceGivesBackItsTextOnOk) {
+    for (const auto& [button, expected] :
+         {std::pair{"Button1", "tcp://192.0.2.7:10110"}, std::pair{"Button2", "gpsd://old"}}) {
+        SetupChoice address{"Network", {"", "gpsd://localhost:2947"}, 0, true, "gpsd://old"};
+        EditPortSettings(
+            port, ports,
+            [&, pressed = button](TComSetupFrm& dialog) {
+                QComboBox* combo = dialog.Choices().at(0);
+                EXPECT_TRUE(combo->isEditable());
+                EXPECT_EQ(combo->currentText(), "gpsd://old");
+                combo->setEditText("tcp://192.0.2.7:10110");
+                dialog.findChild<QPushButton*>(pressed)->click();
+                return dialog.result();
+            },
+            {&address});
+        EXPECT_EQ(address.text, expected) << button;
+    }
+}
+
 TEST_F(PortSetup, RunSetupDialogShowsTheDialogModally) {
     bool sawModalDialog = false;
     QTimer::singleShot(0, [&sawModalDialog] {
