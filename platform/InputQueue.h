@@ -32,6 +32,8 @@ public:
     void SetInputSize(std::uint32_t size) { inputSize_ = size; }
 
     static constexpr std::uint32_t MinimumCapacity = 4096;
+    // SetupComm refuses larger queues: nothing a receiver sends needs them.
+    static constexpr std::uint32_t MaximumInputSize = 16 * 1024 * 1024;
 
 private:
     std::deque<char> bytes_;

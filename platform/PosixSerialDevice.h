@@ -2,6 +2,7 @@
 
 #include "FileDescriptor.h"
 #include "InputQueue.h"
+#include "ReadLimits.h"
 #include "SerialDevice.h"
 
 #include <atomic>
@@ -65,10 +66,8 @@ public:
     // "/dev/ttyUSB0", a path stays as it is.
     static std::string DevicePath(const std::string& port);
 
-    // SetupComm refuses larger queues: nothing a serial line sends needs them.
-    static constexpr std::uint32_t MaximumQueueSize = 16 * 1024 * 1024;
-    // ReadInterval all ones, both totals 0: reads return at once with what is queued.
-    static constexpr CommTimeouts ImmediateReads{0xffffffff, 0, 0, 0, 0};
+    static constexpr std::uint32_t MaximumQueueSize = InputQueue::MaximumInputSize;
+    static constexpr CommTimeouts ImmediateReads = ReadLimits::Immediate;
 
 private:
     struct LineCounters {

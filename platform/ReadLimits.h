@@ -32,6 +32,8 @@ struct ReadLimits {
     // early would only poll again with nothing to wait for); -1 without a deadline.
     static int PollTimeout(std::optional<std::chrono::steady_clock::time_point> deadline);
 
+    // ReadInterval all ones, both totals 0: reads return at once with what is queued.
+    static constexpr CommTimeouts Immediate{0xffffffff, 0, 0, 0, 0};
     // A total beyond this (all ones times a large count) is waited as this.
     static constexpr std::chrono::milliseconds LongestTotal = std::chrono::hours(24 * 365 * 10);
 };
