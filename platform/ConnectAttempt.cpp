@@ -42,6 +42,14 @@ ConnectAttempt::Wait ConnectAttempt::WaitFor(int fd, short events) const {
     }
 }
 
+bool ConnectAttempt::Await(int fd, short events) {
+    const Wait wait = WaitFor(fd, events);
+    if (wait == Wait::TimedOut) {
+        Fail("no answer within " + LimitText(limit_));
+    }
+    return wait == Wait::Ready;
+}
+
 FileDescriptor ConnectAttempt::Connect() {
     std::unique_ptr<HostLookup> lookup;
     try {
@@ -50,14 +58,8 @@ FileDescriptor ConnectAttempt::Connect() {
         Fail(SystemErrorText(error.code().value()));
         return {};
     }
-    switch (WaitFor(lookup->ReadyEvent(), POLLIN)) {
-    case Wait::Stopped:
+    if (!Await(lookup->ReadyEvent(), POLLIN)) {
         return {};
-    case Wait::TimedOut:
-        TimeOut();
-        return {};
-    case Wait::Ready:
-        break;
     }
     const auto addresses = lookup->Addresses();
     if (addresses.empty()) {
@@ -82,14 +84,8 @@ FileDescriptor ConnectAttempt::Connect() {
             lastError = errno;
             continue;
         }
-        switch (WaitFor(socket.Get(), POLLOUT)) {
-        case Wait::Stopped:
+        if (!Await(socket.Get(), POLLOUT)) {
             return {};
-        case Wait::TimedOut:
-            TimeOut();
-            return {};
-        case Wait::Ready:
-            break;
         }
         int error = 0;
         socklen_t length = sizeof error;
@@ -119,14 +115,8 @@ bool ConnectAttempt::Send(int socket, std::string_view bytes) {
             Fail(SystemErrorText(errno));
             return false;
         }
-        switch (WaitFor(socket, POLLOUT)) {
-        case Wait::Stopped:
+        if (!Await(socket, POLLOUT)) {
             return false;
-        case Wait::TimedOut:
-            TimeOut();
-            return false;
-        case Wait::Ready:
-            break;
         }
     }
     return true;
@@ -134,8 +124,4 @@ bool ConnectAttempt::Send(int socket, std::string_view bytes) {
 
 void ConnectAttempt::Fail(const std::string& reason) {
     failure_ = "Cannot connect to " + address_.Description() + ": " + reason;
-}
-
-void ConnectAttempt::TimeOut() {
-    Fail("no answer within " + LimitText(limit_));
 }

@@ -12,12 +12,11 @@
 // attempt, nor past a stop. Every wait is a poll that also watches the eventfd `stop`.
 class ConnectAttempt {
 public:
-    enum class Wait { Ready, Stopped, TimedOut };
-
     ConnectAttempt(NetworkAddress address, std::chrono::milliseconds limit, int stop);
 
-    // Waits for `events` on `fd`.
-    Wait WaitFor(int fd, short events) const;
+    // Waits for `events` on `fd`; false when stopped, or when the time limit has passed, which
+    // makes Failure() say so.
+    bool Await(int fd, short events);
 
     // The connected socket, non-blocking; none when stopped, or when it failed and
     // Failure() says why.
@@ -27,12 +26,13 @@ public:
 
     // Records a failure, in the words of a failed connection to the address.
     void Fail(const std::string& reason);
-    // Records that the limit has passed without an answer.
-    void TimeOut();
     // Why the attempt failed; empty when it was stopped or has not failed.
     const std::string& Failure() const { return failure_; }
 
 private:
+    enum class Wait { Ready, Stopped, TimedOut };
+    Wait WaitFor(int fd, short events) const;
+
     NetworkAddress address_;
     std::chrono::milliseconds limit_;
     std::chrono::steady_clock::time_point deadline_;

@@ -1,8 +1,10 @@
 #include "NetworkDevice.h"
 
 #include "ConnectAttempt.h"
+#include "EventSignal.h"
 #include "GpsdStream.h"
 #include "SystemError.h"
+#include "TimedRead.h"
 
 #include <algorithm>
 #include <array>
@@ -24,16 +26,6 @@ constexpr std::uint32_t AllPurgeFlags =
 constexpr std::size_t ReceiveSize = 4096;
 // ReceiveInto's word for a connection the peer has closed.
 constexpr int EndOfStream = -1;
-
-void Signal(int event) {
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t written = ::write(event, &one, sizeof one);
-}
-
-void Consume(int event) {
-    std::uint64_t count = 0;
-    [[maybe_unused]] const ssize_t read = ::read(event, &count, sizeof count);
-}
 
 // Appends what the socket holds, up to ReceiveSize bytes, to `received`, through gpsd's filter
 // when there is one. 0 also when there was nothing to receive yet; EndOfStream; or the error.
@@ -117,8 +109,8 @@ void NetworkDevice::Close() {
     // Waits still blocked in poll must leave it, and the connection end, before the eventfds
     // are closed. The connection never blocks past a stop: Close does not wait for long.
     closing_ = true;
-    Signal(wakeEvent_.Get());
-    Signal(stopEvent_.Get());
+    SignalEvent(wakeEvent_.Get());
+    SignalEvent(stopEvent_.Get());
     WakeReadersLocked();
     waitEnded_.wait(lock, [this] { return waiters_ == 0; });
     std::thread connection = std::move(connection_);
@@ -209,7 +201,7 @@ void NetworkDevice::StopWait() {
     const std::lock_guard lock(mutex_);
     stopRequested_ = true;
     if (wakeEvent_.IsOpen()) {
-        Signal(wakeEvent_.Get());
+        SignalEvent(wakeEvent_.Get());
     }
 }
 
@@ -269,35 +261,20 @@ int NetworkDevice::ReadFile(void* buffer, std::uint32_t count, std::uint32_t& tr
     if (!open_ || closing_) {
         return EBADF;
     }
-    using Clock = std::chrono::steady_clock;
-    const ReadLimits limits = ReadLimits::For(timeouts_, count);
-    const Clock::time_point start = Clock::now();
+    TimedRead read(timeouts_, buffer, count, transferred);
     const std::uint64_t abortsBefore = readAborts_;
-    char* const bytes = static_cast<char*>(buffer);
-    Clock::time_point lastByte = start;
-    FileDescriptor wake;
     for (;;) {
-        if (const std::uint32_t taken = TakeLocked(bytes + transferred, count - transferred)) {
-            transferred += taken;
-            lastByte = Clock::now();
-        }
-        if (limits.Satisfied(transferred, count) || readAborts_ != abortsBefore || closing_ ||
-            gone_) {
+        if (read.Take([this](char* at, std::uint32_t most) { return TakeLocked(at, most); }) ||
+            readAborts_ != abortsBefore || closing_ || gone_ || read.TimeIsUp()) {
             return 0;
         }
-        const auto deadline = limits.Deadline(start, lastByte, transferred > 0);
-        if (deadline && Clock::now() >= *deadline) {
-            return 0;
+        const int wake = read.Wake();
+        if (wake < 0) {
+            return errno;
         }
-        if (!wake.IsOpen()) {
-            wake.Reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-            if (!wake.IsOpen()) {
-                return errno;
-            }
-        }
-        readerWakes_.push_back(wake.Get());
-        AwaitLocked(lock, wake.Get(), deadline);
-        std::erase(readerWakes_, wake.Get());
+        readerWakes_.push_back(wake);
+        AwaitLocked(lock, wake, read.Deadline());
+        std::erase(readerWakes_, wake);
     }
 }
 
@@ -333,11 +310,7 @@ FileDescriptor NetworkDevice::Connect(ConnectAttempt& attempt, const NetworkAddr
         attempt.Send(socket.Get(), GpsdStream::WatchRequest(address.Device()))) {
         // Whatever else comes with the greeting is kept for the queue.
         while (gpsd->GreetingState() == GpsdStream::Greeting::Awaited) {
-            const ConnectAttempt::Wait wait = attempt.WaitFor(socket.Get(), POLLIN);
-            if (wait == ConnectAttempt::Wait::TimedOut) {
-                attempt.TimeOut();
-            }
-            if (wait != ConnectAttempt::Wait::Ready) {
+            if (!attempt.Await(socket.Get(), POLLIN)) {
                 break;
             }
             if (const int result = ReceiveInto(socket.Get(), gpsd, received); result != 0) {
@@ -384,7 +357,7 @@ void NetworkDevice::Receive(int socket, const NetworkAddress& address,
             return;
         }
         if (watched[2].revents != 0) {
-            Consume(room);
+            ConsumeEvent(room);
         }
         if (watched[0].revents == 0) {
             continue;
@@ -415,7 +388,7 @@ bool NetworkDevice::DeliverLocked(std::string& received) {
     }
     if ((found & mask_) != 0) {
         pendingEvents_ |= found & mask_;
-        Signal(wakeEvent_.Get());
+        SignalEvent(wakeEvent_.Get());
     }
     return received.empty();
 }
@@ -431,7 +404,7 @@ void NetworkDevice::AwaitLocked(std::unique_lock<std::mutex>& lock, int wake,
         waitEnded_.notify_all();
     }
     if (result > 0) {
-        Consume(wake);
+        ConsumeEvent(wake);
     }
 }
 
@@ -449,14 +422,14 @@ std::uint32_t NetworkDevice::TakeLocked(char* buffer, std::uint32_t count) {
 
 void NetworkDevice::WakeReadersLocked() {
     for (const int wake : readerWakes_) {
-        Signal(wake);
+        SignalEvent(wake);
     }
 }
 
 void NetworkDevice::WakeSenderLocked() {
     if (senderWaits_ && queue_.Room() > 0) {
         senderWaits_ = false;
-        Signal(roomEvent_.Get());
+        SignalEvent(roomEvent_.Get());
     }
 }
 
@@ -468,6 +441,6 @@ void NetworkDevice::FailLocked(const std::string& text) {
     errors_ |= LineError::IOE;
     failure_ = text;
     // Found by the connection's thread: the waits must hear of it.
-    Signal(wakeEvent_.Get());
+    SignalEvent(wakeEvent_.Get());
     WakeReadersLocked();
 }

@@ -1,7 +1,9 @@
 #include "PosixSerialDevice.h"
 
+#include "EventSignal.h"
 #include "ReadLimits.h"
 #include "TermiosSettings.h"
+#include "TimedRead.h"
 
 #include <algorithm>
 #include <array>
@@ -40,16 +42,6 @@ constexpr int MaximumEmptyWakeups = 100;
 // What a pseudo-terminal answers for what it lacks (modem lines, counters): not a failure.
 bool IsUnsupportedByDevice(int error) {
     return error == ENOTTY || error == EINVAL;
-}
-
-void Signal(int event) {
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t written = ::write(event, &one, sizeof one);
-}
-
-void Consume(int event) {
-    std::uint64_t count = 0;
-    [[maybe_unused]] const ssize_t read = ::read(event, &count, sizeof count);
 }
 
 extern "C" void IgnoreWakeSignal(int) {}
@@ -164,7 +156,7 @@ void PosixSerialDevice::Close() {
     }
     // A wait still blocked in poll must leave it before its descriptors are closed.
     closing_ = true;
-    Signal(wakeEvent_.Get());
+    SignalEvent(wakeEvent_.Get());
     WakeReadersLocked();
     waitEnded_.wait(lock, [this] { return waiters_ == 0; });
     StopModemWatch();
@@ -283,10 +275,10 @@ WaitOutcome PosixSerialDevice::WaitEvent(std::uint32_t& events) {
             return WaitOutcome::Failed;
         }
         if (watched[1].revents != 0) {
-            Consume(watched[1].fd);
+            ConsumeEvent(watched[1].fd);
         }
         if (watched[2].revents != 0) {
-            Consume(watched[2].fd);
+            ConsumeEvent(watched[2].fd);
         }
         const short device = watched[0].revents;
         if ((device & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
@@ -308,7 +300,7 @@ void PosixSerialDevice::StopWait() {
     const std::lock_guard lock(mutex_);
     stopRequested_ = true;
     if (wakeEvent_.IsOpen()) {
-        Signal(wakeEvent_.Get());
+        SignalEvent(wakeEvent_.Get());
     }
 }
 
@@ -396,36 +388,20 @@ int PosixSerialDevice::ReadFile(void* buffer, std::uint32_t count, std::uint32_t
     if (!device_.IsOpen() || closing_) {
         return EBADF;
     }
-    using Clock = std::chrono::steady_clock;
-    const ReadLimits limits = ReadLimits::For(timeouts_, count);
-    const Clock::time_point start = Clock::now();
+    TimedRead read(timeouts_, buffer, count, transferred);
     const std::uint64_t abortsBefore = readAborts_;
-    char* const bytes = static_cast<char*>(buffer);
-    Clock::time_point lastByte = start;
-    FileDescriptor wake;
     int emptyWakeups = 0;
     for (;;) {
         DrainLocked();
-        if (const std::uint32_t taken = TakeLocked(bytes + transferred, count - transferred)) {
-            transferred += taken;
-            lastByte = Clock::now();
-        }
-        if (limits.Satisfied(transferred, count) || readAborts_ != abortsBefore || closing_ ||
-            gone_) {
+        if (read.Take([this](char* at, std::uint32_t most) { return TakeLocked(at, most); }) ||
+            readAborts_ != abortsBefore || closing_ || gone_ || read.TimeIsUp()) {
             return 0;
         }
-        const std::optional<Clock::time_point> deadline =
-            limits.Deadline(start, lastByte, transferred > 0);
-        if (deadline && Clock::now() >= *deadline) {
-            return 0;
+        const int wake = read.Wake();
+        if (wake < 0) {
+            return errno;
         }
-        if (!wake.IsOpen()) {
-            wake.Reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-            if (!wake.IsOpen()) {
-                return errno;
-            }
-        }
-        if (!AwaitInputLocked(lock, wake.Get(), deadline, emptyWakeups)) {
+        if (!AwaitInputLocked(lock, wake, read.Deadline(), emptyWakeups)) {
             return 0;
         }
     }
@@ -462,7 +438,7 @@ bool PosixSerialDevice::AwaitInputLocked(
         return error == EINTR;
     }
     if (watched[1].revents != 0) {
-        Consume(wake);
+        ConsumeEvent(wake);
     }
     const short device = watched[0].revents;
     if ((device & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
@@ -481,7 +457,7 @@ bool PosixSerialDevice::AwaitInputLocked(
 
 void PosixSerialDevice::WakeReadersLocked() {
     for (const int wake : readerWakes_) {
-        Signal(wake);
+        SignalEvent(wake);
     }
 }
 
@@ -526,7 +502,7 @@ void PosixSerialDevice::DrainLocked() {
 void PosixSerialDevice::WakeIfRoomLocked(std::size_t queuedBefore) {
     if (queuedBefore >= queue_.Capacity() && queue_.Size() < queue_.Capacity() &&
         wakeEvent_.IsOpen()) {
-        Signal(wakeEvent_.Get());
+        SignalEvent(wakeEvent_.Get());
     }
 }
 
@@ -610,7 +586,7 @@ void PosixSerialDevice::MarkGoneLocked() {
         gone_ = true;
         errors_ |= LineError::IOE;
         // Found by a read on another thread: the waiter must hear of it too.
-        Signal(wakeEvent_.Get());
+        SignalEvent(wakeEvent_.Get());
         WakeReadersLocked();
     }
 }
@@ -647,7 +623,7 @@ void PosixSerialDevice::WatchModemLines(int device, int event) {
     constexpr int lines = TIOCM_CTS | TIOCM_DSR | TIOCM_RNG | TIOCM_CD;
     while (!modemWatchStop_) {
         if (::ioctl(device, TIOCMIWAIT, lines) == 0) {
-            Signal(event);
+            SignalEvent(event);
         } else if (errno != EINTR) {
             // No modem-line waits on this device, or it has gone: poll sees the rest.
             break;
