@@ -1,7 +1,9 @@
 #include "PosixSerialDevice.h"
 
+#include "EventSignal.h"
 #include "ReadLimits.h"
 #include "TermiosSettings.h"
+#include "TimedRead.h"
 
 #include <algorithm>
 #include <array>
@@ -30,7 +32,6 @@ constexpr std::uint32_t ReceiveEvents =
     DeviceEvent::RxChar | DeviceEvent::RxFlag | DeviceEvent::Rx80Full;
 constexpr std::uint32_t AllPurgeFlags =
     Purge::TxAbort | Purge::RxAbort | Purge::TxClear | Purge::RxClear;
-constexpr std::uint32_t MinimumQueueCapacity = 4096;
 // Reads per drain: enough to empty any terminal's buffers, yet a sender that never pauses
 // cannot keep the caller reading forever.
 constexpr int MaximumReadsPerDrain = 64;
@@ -41,16 +42,6 @@ constexpr int MaximumEmptyWakeups = 100;
 // What a pseudo-terminal answers for what it lacks (modem lines, counters): not a failure.
 bool IsUnsupportedByDevice(int error) {
     return error == ENOTTY || error == EINVAL;
-}
-
-void Signal(int event) {
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t written = ::write(event, &one, sizeof one);
-}
-
-void Consume(int event) {
-    std::uint64_t count = 0;
-    [[maybe_unused]] const ssize_t read = ::read(event, &count, sizeof count);
 }
 
 extern "C" void IgnoreWakeSignal(int) {}
@@ -144,11 +135,11 @@ int PosixSerialDevice::Open(const std::string& port) {
     wakeEvent_ = std::move(wake);
     modemEvent_ = std::move(modem);
     // A new device starts as a new handle would; the mask is kept, being settable while closed.
-    inputSize_ = MinimumQueueCapacity;
-    outputSize_ = MinimumQueueCapacity;
+    queue_.SetInputSize(InputQueue::MinimumCapacity);
+    outputSize_ = InputQueue::MinimumCapacity;
     control_ = DeviceControlBlock{};
     timeouts_ = ImmediateReads;
-    queue_.clear();
+    queue_.Clear();
     errors_ = 0;
     pendingEvents_ = 0;
     gone_ = false;
@@ -165,7 +156,7 @@ void PosixSerialDevice::Close() {
     }
     // A wait still blocked in poll must leave it before its descriptors are closed.
     closing_ = true;
-    Signal(wakeEvent_.Get());
+    SignalEvent(wakeEvent_.Get());
     WakeReadersLocked();
     waitEnded_.wait(lock, [this] { return waiters_ == 0; });
     StopModemWatch();
@@ -174,7 +165,7 @@ void PosixSerialDevice::Close() {
     device_.Reset();
     wakeEvent_.Reset();
     modemEvent_.Reset();
-    queue_.clear();
+    queue_.Clear();
     errors_ = 0;
     pendingEvents_ = 0;
     counters_.reset();
@@ -197,8 +188,7 @@ int PosixSerialDevice::SetupComm(std::uint32_t inputSize, std::uint32_t outputSi
         outputSize > MaximumQueueSize) {
         return EINVAL;
     }
-    // A smaller queue keeps what it holds; only new bytes see the new bound.
-    inputSize_ = inputSize;
+    queue_.SetInputSize(inputSize);
     outputSize_ = outputSize;
     return 0;
 }
@@ -265,7 +255,7 @@ WaitOutcome PosixSerialDevice::WaitEvent(std::uint32_t& events) {
         }
 
         // With the queue full only a hang-up is of interest until the port reads.
-        const short wanted = queue_.size() < QueueCapacityLocked() ? POLLIN : 0;
+        const short wanted = queue_.Room() > 0 ? POLLIN : 0;
         std::array<pollfd, 3> watched{{{device_.Get(), wanted, 0},
                                        {wakeEvent_.Get(), POLLIN, 0},
                                        {modemEvent_.Get(), POLLIN, 0}}};
@@ -285,10 +275,10 @@ WaitOutcome PosixSerialDevice::WaitEvent(std::uint32_t& events) {
             return WaitOutcome::Failed;
         }
         if (watched[1].revents != 0) {
-            Consume(watched[1].fd);
+            ConsumeEvent(watched[1].fd);
         }
         if (watched[2].revents != 0) {
-            Consume(watched[2].fd);
+            ConsumeEvent(watched[2].fd);
         }
         const short device = watched[0].revents;
         if ((device & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
@@ -310,7 +300,7 @@ void PosixSerialDevice::StopWait() {
     const std::lock_guard lock(mutex_);
     stopRequested_ = true;
     if (wakeEvent_.IsOpen()) {
-        Signal(wakeEvent_.Get());
+        SignalEvent(wakeEvent_.Get());
     }
 }
 
@@ -331,7 +321,7 @@ int PosixSerialDevice::ClearCommError(std::uint32_t& errors, std::uint32_t& inpu
     // A device that has gone stays gone: its I/O error is not cleared by a call that only asked
     // for the queue (the port's receive dispatch), or the end would never be reported.
     errors = std::exchange(errors_, 0) | (gone_ ? LineError::IOE : 0U);
-    inputQueue = static_cast<std::uint32_t>(queue_.size());
+    inputQueue = static_cast<std::uint32_t>(queue_.Size());
     return 0;
 }
 
@@ -369,8 +359,8 @@ int PosixSerialDevice::PurgeComm(std::uint32_t flags) {
     const bool input = (flags & Purge::RxClear) != 0;
     const bool output = (flags & Purge::TxClear) != 0;
     if (input) {
-        const std::size_t queuedBefore = queue_.size();
-        queue_.clear();
+        const std::size_t queuedBefore = queue_.Size();
+        queue_.Clear();
         pendingEvents_ &= ~ReceiveEvents;
         WakeIfRoomLocked(queuedBefore);
     }
@@ -398,71 +388,40 @@ int PosixSerialDevice::ReadFile(void* buffer, std::uint32_t count, std::uint32_t
     if (!device_.IsOpen() || closing_) {
         return EBADF;
     }
-    using Clock = std::chrono::steady_clock;
-    const ReadLimits limits = ReadLimits::For(timeouts_, count);
-    const Clock::time_point start = Clock::now();
+    TimedRead read(timeouts_, buffer, count, transferred);
     const std::uint64_t abortsBefore = readAborts_;
-    char* const bytes = static_cast<char*>(buffer);
-    Clock::time_point lastByte = start;
-    FileDescriptor wake;
     int emptyWakeups = 0;
     for (;;) {
         DrainLocked();
-        if (const std::uint32_t taken = TakeLocked(bytes + transferred, count - transferred)) {
-            transferred += taken;
-            lastByte = Clock::now();
-        }
-        if (transferred == count || !limits.waits || (limits.anyByteEnds && transferred > 0) ||
-            readAborts_ != abortsBefore || closing_ || gone_) {
+        if (read.Take([this](char* at, std::uint32_t most) { return TakeLocked(at, most); }) ||
+            readAborts_ != abortsBefore || closing_ || gone_ || read.TimeIsUp()) {
             return 0;
         }
-        std::optional<Clock::time_point> deadline;
-        if (limits.total) {
-            deadline = start + *limits.total;
+        const int wake = read.Wake();
+        if (wake < 0) {
+            return errno;
         }
-        if (limits.interval && transferred > 0) {
-            const Clock::time_point intervalEnd = lastByte + *limits.interval;
-            deadline = deadline ? std::min(*deadline, intervalEnd) : intervalEnd;
-        }
-        if (deadline && Clock::now() >= *deadline) {
-            return 0;
-        }
-        if (!wake.IsOpen()) {
-            wake.Reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-            if (!wake.IsOpen()) {
-                return errno;
-            }
-        }
-        if (!AwaitInputLocked(lock, wake.Get(), deadline, emptyWakeups)) {
+        if (!AwaitInputLocked(lock, wake, read.Deadline(), emptyWakeups)) {
             return 0;
         }
     }
 }
 
 std::uint32_t PosixSerialDevice::TakeLocked(char* buffer, std::uint32_t count) {
-    const std::size_t queuedBefore = queue_.size();
-    const std::size_t taken = std::min<std::size_t>(count, queue_.size());
-    std::copy_n(queue_.begin(), taken, buffer);
-    queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(taken));
+    const std::size_t queuedBefore = queue_.Size();
+    const std::uint32_t taken = queue_.Take(buffer, count);
     // Bytes already read need no event of their own any more.
-    if (queue_.empty()) {
+    if (queue_.Empty()) {
         pendingEvents_ &= ~(DeviceEvent::RxChar | DeviceEvent::Rx80Full);
     }
     WakeIfRoomLocked(queuedBefore);
-    return static_cast<std::uint32_t>(taken);
+    return taken;
 }
 
 bool PosixSerialDevice::AwaitInputLocked(
     std::unique_lock<std::mutex>& lock, int wake,
     std::optional<std::chrono::steady_clock::time_point> deadline, int& emptyWakeups) {
-    int timeout = -1;
-    if (deadline) {
-        // Rounded up: a wake-up a little early would only poll again with nothing to wait for.
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-            *deadline - std::chrono::steady_clock::now());
-        timeout = static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(
-            left.count(), 0, std::numeric_limits<int>::max()));
-    }
+    const int timeout = ReadLimits::PollTimeout(deadline);
     std::array<pollfd, 2> watched{{{device_.Get(), POLLIN, 0}, {wake, POLLIN, 0}}};
     const std::uint64_t readBefore = bytesRead_;
     readerWakes_.push_back(wake);
@@ -479,7 +438,7 @@ bool PosixSerialDevice::AwaitInputLocked(
         return error == EINTR;
     }
     if (watched[1].revents != 0) {
-        Consume(wake);
+        ConsumeEvent(wake);
     }
     const short device = watched[0].revents;
     if ((device & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
@@ -498,7 +457,7 @@ bool PosixSerialDevice::AwaitInputLocked(
 
 void PosixSerialDevice::WakeReadersLocked() {
     for (const int wake : readerWakes_) {
-        Signal(wake);
+        SignalEvent(wake);
     }
 }
 
@@ -515,8 +474,7 @@ void PosixSerialDevice::DrainLocked() {
     for (int i = 0; i < MaximumReadsPerDrain; ++i) {
         // A full queue leaves the rest with the kernel, which holds the sender back, rather than
         // dropping what the port has not read yet.
-        const std::size_t room =
-            QueueCapacityLocked() - std::min(queue_.size(), QueueCapacityLocked());
+        const std::size_t room = queue_.Room();
         if (room == 0) {
             return;
         }
@@ -541,42 +499,17 @@ void PosixSerialDevice::DrainLocked() {
     }
 }
 
-std::size_t PosixSerialDevice::QueueCapacityLocked() const {
-    return std::max<std::size_t>(inputSize_, MinimumQueueCapacity);
-}
-
 void PosixSerialDevice::WakeIfRoomLocked(std::size_t queuedBefore) {
-    if (queuedBefore >= QueueCapacityLocked() && queue_.size() < QueueCapacityLocked() &&
+    if (queuedBefore >= queue_.Capacity() && queue_.Size() < queue_.Capacity() &&
         wakeEvent_.IsOpen()) {
-        Signal(wakeEvent_.Get());
+        SignalEvent(wakeEvent_.Get());
     }
 }
 
 void PosixSerialDevice::QueueLocked(const char* bytes, std::size_t count) {
-    const std::size_t capacity = QueueCapacityLocked();
-    std::uint32_t found = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        const char byte = bytes[i];
-        if (control_.fNull && byte == '\0') {
-            continue;
-        }
-        if (byte == control_.EvtChar) {
-            found |= DeviceEvent::RxFlag;
-        }
-        if (queue_.size() >= capacity) {
-            errors_ |= LineError::RxOver;
-            found |= DeviceEvent::Err;
-            continue;
-        }
-        queue_.push_back(byte);
-        found |= DeviceEvent::RxChar;
-    }
+    const std::uint32_t found = queue_.Push(std::string_view(bytes, count), control_, errors_);
     if ((found & DeviceEvent::RxChar) != 0) {
         WakeReadersLocked();
-    }
-    // 80 % of the size the port asked for, in whole numbers.
-    if (found != 0 && queue_.size() * 5 >= std::size_t{inputSize_} * 4) {
-        found |= DeviceEvent::Rx80Full;
     }
     pendingEvents_ |= found & mask_;
 }
@@ -653,7 +586,7 @@ void PosixSerialDevice::MarkGoneLocked() {
         gone_ = true;
         errors_ |= LineError::IOE;
         // Found by a read on another thread: the waiter must hear of it too.
-        Signal(wakeEvent_.Get());
+        SignalEvent(wakeEvent_.Get());
         WakeReadersLocked();
     }
 }
@@ -690,7 +623,7 @@ void PosixSerialDevice::WatchModemLines(int device, int event) {
     constexpr int lines = TIOCM_CTS | TIOCM_DSR | TIOCM_RNG | TIOCM_CD;
     while (!modemWatchStop_) {
         if (::ioctl(device, TIOCMIWAIT, lines) == 0) {
-            Signal(event);
+            SignalEvent(event);
         } else if (errno != EINTR) {
             // No modem-line waits on this device, or it has gone: poll sees the rest.
             break;

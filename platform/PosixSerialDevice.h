@@ -1,13 +1,14 @@
 #pragma once
 
 #include "FileDescriptor.h"
+#include "InputQueue.h"
+#include "ReadLimits.h"
 #include "SerialDevice.h"
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -65,10 +66,8 @@ public:
     // "/dev/ttyUSB0", a path stays as it is.
     static std::string DevicePath(const std::string& port);
 
-    // SetupComm refuses larger queues: nothing a serial line sends needs them.
-    static constexpr std::uint32_t MaximumQueueSize = 16 * 1024 * 1024;
-    // ReadInterval all ones, both totals 0: reads return at once with what is queued.
-    static constexpr CommTimeouts ImmediateReads{0xffffffff, 0, 0, 0, 0};
+    static constexpr std::uint32_t MaximumQueueSize = InputQueue::MaximumInputSize;
+    static constexpr CommTimeouts ImmediateReads = ReadLimits::Immediate;
 
 private:
     struct LineCounters {
@@ -93,7 +92,6 @@ private:
     void WakeReadersLocked();
     void PumpLocked();
     void DrainLocked();
-    std::size_t QueueCapacityLocked() const;
     // Wakes a wait that stopped reading the device because the queue was full.
     void WakeIfRoomLocked(std::size_t queuedBefore);
     void QueueLocked(const char* bytes, std::size_t count);
@@ -109,12 +107,11 @@ private:
     FileDescriptor device_;
     FileDescriptor wakeEvent_;
     FileDescriptor modemEvent_;
-    std::uint32_t inputSize_ = 4096;
     std::uint32_t outputSize_ = 4096;
     DeviceControlBlock control_;
     CommTimeouts timeouts_ = ImmediateReads;
     std::uint32_t mask_ = 0;
-    std::deque<char> queue_;
+    InputQueue queue_;
     std::uint32_t errors_ = 0;
     std::uint32_t pendingEvents_ = 0; // seen but not yet reported, within the mask
     std::optional<LineCounters> counters_;

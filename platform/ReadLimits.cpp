@@ -1,6 +1,7 @@
 #include "ReadLimits.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -33,4 +34,32 @@ ReadLimits ReadLimits::For(const CommTimeouts& timeouts, std::uint32_t count) {
             std::min<std::uint64_t>(total, static_cast<std::uint64_t>(LongestTotal.count())));
     }
     return limits;
+}
+
+bool ReadLimits::Satisfied(std::uint32_t transferred, std::uint32_t count) const {
+    return transferred == count || !waits || (anyByteEnds && transferred > 0);
+}
+
+std::optional<std::chrono::steady_clock::time_point>
+ReadLimits::Deadline(std::chrono::steady_clock::time_point start,
+                     std::chrono::steady_clock::time_point lastByte, bool hasBytes) const {
+    std::optional<std::chrono::steady_clock::time_point> deadline;
+    if (total) {
+        deadline = start + *total;
+    }
+    if (interval && hasBytes) {
+        const auto intervalEnd = lastByte + *interval;
+        deadline = deadline ? std::min(*deadline, intervalEnd) : intervalEnd;
+    }
+    return deadline;
+}
+
+int ReadLimits::PollTimeout(std::optional<std::chrono::steady_clock::time_point> deadline) {
+    if (!deadline) {
+        return -1;
+    }
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(*deadline - std::chrono::steady_clock::now());
+    return static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(
+        left.count(), 0, std::numeric_limits<int>::max()));
 }

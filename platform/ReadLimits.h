@@ -21,6 +21,19 @@ struct ReadLimits {
 
     static ReadLimits For(const CommTimeouts& timeouts, std::uint32_t count);
 
+    // Whether a read that has `transferred` of the `count` bytes it asked for is done.
+    bool Satisfied(std::uint32_t transferred, std::uint32_t count) const;
+    // Until when a read that began at `start`, and took its last byte at `lastByte` if it has
+    // any, may still wait; none: until it has all it asked for.
+    std::optional<std::chrono::steady_clock::time_point>
+    Deadline(std::chrono::steady_clock::time_point start,
+             std::chrono::steady_clock::time_point lastByte, bool hasBytes) const;
+    // The time poll may sleep until `deadline`, in milliseconds rounded up (a wake-up a little
+    // early would only poll again with nothing to wait for); -1 without a deadline.
+    static int PollTimeout(std::optional<std::chrono::steady_clock::time_point> deadline);
+
+    // ReadInterval all ones, both totals 0: reads return at once with what is queued.
+    static constexpr CommTimeouts Immediate{0xffffffff, 0, 0, 0, 0};
     // A total beyond this (all ones times a large count) is waited as this.
     static constexpr std::chrono::milliseconds LongestTotal = std::chrono::hours(24 * 365 * 10);
 };

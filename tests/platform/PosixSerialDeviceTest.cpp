@@ -3,8 +3,9 @@
 #include "platform/PseudoTerminal.h"
 #include "platform/TermiosSettings.h"
 
+#include "BlockingCall.h"
+#include "DeviceWatchdog.h"
 #include "TestNames.h"
-#include "ThreadSleepsInPoll.h"
 
 #include <gtest/gtest.h>
 
@@ -35,78 +36,6 @@ public:
         EXPECT_EQ(ReadTermios(Slave(), settings), 0);
         return settings;
     }
-};
-
-// Stops the device's waits and reads if a test has not ended after a generous while, so that a
-// fault shows as a failed expectation instead of a test that never ends. Nothing here measures
-// time.
-class Watchdog {
-public:
-    explicit Watchdog(SerialDevice& device)
-        : thread_([this, &device] {
-              std::unique_lock lock(mutex_);
-              if (!ended_.wait_for(lock, 60s, [this] { return done_; })) {
-                  device.StopWait();
-                  device.PurgeComm(Purge::RxAbort);
-              }
-          }) {}
-    ~Watchdog() {
-        {
-            const std::lock_guard lock(mutex_);
-            done_ = true;
-        }
-        ended_.notify_all();
-        thread_.join();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable ended_;
-    bool done_ = false;
-    std::thread thread_;
-};
-
-// Polls a condition that no device event announces; true once it holds.
-bool Eventually(const std::function<bool()>& condition) {
-    for (int i = 0; i < 60000; ++i) {
-        if (condition()) {
-            return true;
-        }
-        std::this_thread::sleep_for(1ms);
-    }
-    return false;
-}
-
-// Runs a call on a thread of its own, so that the test can see it block and then end.
-class BlockingCall {
-public:
-    explicit BlockingCall(std::function<void()> call)
-        : thread_([this, call = std::move(call)] {
-              threadId_ = ::gettid();
-              call();
-              returned_ = true;
-          }) {}
-    BlockingCall(const BlockingCall&) = delete;
-    BlockingCall& operator=(const BlockingCall&) = delete;
-    ~BlockingCall() { Join(); }
-
-    // True once the call is seen asleep in poll; false if it returns instead.
-    bool SleepsInPoll() const {
-        const bool seen = Eventually(
-            [this] { return returned_ || (threadId_ != 0 && ThreadSleepsInPoll(threadId_)); });
-        return seen && !returned_;
-    }
-    bool Returned() const { return returned_; }
-    void Join() {
-        if (thread_.joinable()) {
-            thread_.join();
-        }
-    }
-
-private:
-    std::atomic<pid_t> threadId_ = 0;
-    std::atomic<bool> returned_ = false;
-    std::thread thread_;
 };
 
 std::string Pattern(std::size_t size) {
@@ -159,7 +88,7 @@ protected:
 
     Terminal pty;
     PosixSerialDevice device;
-    Watchdog watchdog{device};
+    DeviceWatchdog watchdog{device};
     std::uint32_t seen_ = 0;
     std::uint32_t errors_ = 0;
 };
@@ -557,7 +486,7 @@ TEST(PosixSerialDevice, TheOtherSideGoingAwayIsReportedOnceThenEveryWaitFails) {
          {DeviceEvent::RxChar | DeviceEvent::Err, DeviceEvent::RxChar, std::uint32_t{0}}) {
         PseudoTerminal other;
         PosixSerialDevice gone;
-        const Watchdog watchdog(gone);
+        const DeviceWatchdog watchdog(gone);
         ASSERT_EQ(gone.Open(other.Path()), 0);
         gone.SetCommMask(mask);
         other.CloseMaster();
@@ -586,7 +515,7 @@ TEST(PosixSerialDevice, TheOtherSideGoingAwayIsReportedOnceThenEveryWaitFails) {
 TEST(PosixSerialDevice, TheEndOutlivesTheQuestionForTheQueue) {
     PseudoTerminal other;
     PosixSerialDevice gone;
-    const Watchdog watchdog(gone);
+    const DeviceWatchdog watchdog(gone);
     ASSERT_EQ(gone.Open(other.Path()), 0);
     gone.SetCommMask(DeviceEvent::RxChar | DeviceEvent::Err);
     ASSERT_EQ(::write(other.Master(), "$GPGSV,", 7), 7);

@@ -1,0 +1,446 @@
+#include "NetworkDevice.h"
+
+#include "ConnectAttempt.h"
+#include "EventSignal.h"
+#include "GpsdStream.h"
+#include "SystemError.h"
+#include "TimedRead.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <system_error>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+constexpr std::uint32_t ReceiveEvents =
+    DeviceEvent::RxChar | DeviceEvent::RxFlag | DeviceEvent::Rx80Full;
+constexpr std::uint32_t AllPurgeFlags =
+    Purge::TxAbort | Purge::RxAbort | Purge::TxClear | Purge::RxClear;
+// What one receive takes from the socket at most; the queue takes it in as room allows.
+constexpr std::size_t ReceiveSize = 4096;
+// ReceiveInto's word for a connection the peer has closed.
+constexpr int EndOfStream = -1;
+
+// Appends what the socket holds, up to ReceiveSize bytes, to `received`, through gpsd's filter
+// when there is one. 0 also when there was nothing to receive yet; EndOfStream; or the error.
+int ReceiveInto(int socket, std::optional<GpsdStream>& gpsd, std::string& received) {
+    std::array<char, ReceiveSize> buffer;
+    for (;;) {
+        const ssize_t count = ::recv(socket, buffer.data(), buffer.size(), 0);
+        if (count > 0) {
+            const std::string_view bytes(buffer.data(), static_cast<std::size_t>(count));
+            if (gpsd) {
+                gpsd->Feed(bytes, received);
+            } else {
+                received.append(bytes);
+            }
+            return 0;
+        }
+        if (count == 0) {
+            return EndOfStream;
+        }
+        if (errno != EINTR) {
+            return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : errno;
+        }
+    }
+}
+
+} // namespace
+
+NetworkDevice::NetworkDevice(std::chrono::milliseconds connectLimit)
+    : connectLimit_(connectLimit) {}
+
+NetworkDevice::~NetworkDevice() {
+    Close();
+}
+
+int NetworkDevice::Open(const std::string& port) {
+    const std::lock_guard lock(mutex_);
+    if (open_ || closing_) {
+        return EBUSY;
+    }
+    const auto address = NetworkAddress::Parse(port);
+    if (!address) {
+        return EINVAL;
+    }
+    std::array<FileDescriptor, 3> events;
+    for (FileDescriptor& event : events) {
+        event.Reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+        if (!event.IsOpen()) {
+            return errno;
+        }
+    }
+    // A new device starts as a new handle would; the mask is kept, being settable while closed.
+    queue_.SetInputSize(InputQueue::MinimumCapacity);
+    outputSize_ = InputQueue::MinimumCapacity;
+    control_ = DeviceControlBlock{};
+    timeouts_ = ReadLimits::Immediate;
+    queue_.Clear();
+    errors_ = 0;
+    pendingEvents_ = 0;
+    senderWaits_ = false;
+    gone_ = false;
+    goneReported_ = false;
+    failure_.clear();
+    try {
+        connection_ =
+            std::thread(&NetworkDevice::Run, this, *address, events[1].Get(), events[2].Get());
+    } catch (const std::system_error& error) {
+        return error.code().value();
+    }
+    wakeEvent_ = std::move(events[0]);
+    stopEvent_ = std::move(events[1]);
+    roomEvent_ = std::move(events[2]);
+    open_ = true;
+    return 0;
+}
+
+void NetworkDevice::Close() {
+    std::unique_lock lock(mutex_);
+    if (!open_ || closing_) {
+        return;
+    }
+    // Waits still blocked in poll must leave it, and the connection end, before the eventfds
+    // are closed. The connection never blocks past a stop: Close does not wait for long.
+    closing_ = true;
+    SignalEvent(wakeEvent_.Get());
+    SignalEvent(stopEvent_.Get());
+    WakeReadersLocked();
+    waitEnded_.wait(lock, [this] { return waiters_ == 0; });
+    std::thread connection = std::move(connection_);
+    lock.unlock();
+    connection.join();
+    lock.lock();
+
+    wakeEvent_.Reset();
+    stopEvent_.Reset();
+    roomEvent_.Reset();
+    queue_.Clear();
+    errors_ = 0;
+    pendingEvents_ = 0;
+    senderWaits_ = false;
+    gone_ = false;
+    goneReported_ = false;
+    open_ = false;
+    closing_ = false;
+}
+
+bool NetworkDevice::IsOpen() const {
+    const std::lock_guard lock(mutex_);
+    return open_ && !closing_;
+}
+
+int NetworkDevice::SetupComm(std::uint32_t inputSize, std::uint32_t outputSize) {
+    const std::lock_guard lock(mutex_);
+    if (!open_) {
+        return EBADF;
+    }
+    if (inputSize == 0 || outputSize == 0 || inputSize > InputQueue::MaximumInputSize ||
+        outputSize > InputQueue::MaximumInputSize) {
+        return EINVAL;
+    }
+    queue_.SetInputSize(inputSize);
+    outputSize_ = outputSize;
+    WakeSenderLocked();
+    return 0;
+}
+
+int NetworkDevice::SetCommState(const DeviceControlBlock& control) {
+    const std::lock_guard lock(mutex_);
+    if (!open_) {
+        return EBADF;
+    }
+    // Only the event character and fNull mean anything without a line.
+    control_ = control;
+    return 0;
+}
+
+int NetworkDevice::SetCommTimeouts(const CommTimeouts& timeouts) {
+    const std::lock_guard lock(mutex_);
+    if (!open_) {
+        return EBADF;
+    }
+    timeouts_ = timeouts;
+    return 0;
+}
+
+void NetworkDevice::SetCommMask(std::uint32_t mask) {
+    const std::lock_guard lock(mutex_);
+    mask_ = mask;
+    pendingEvents_ &= mask;
+}
+
+WaitOutcome NetworkDevice::WaitEvent(std::uint32_t& events) {
+    events = 0;
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        if (stopRequested_) {
+            return WaitOutcome::Stopped;
+        }
+        if (!open_ || closing_ || goneReported_) {
+            return WaitOutcome::Failed;
+        }
+        const std::uint32_t ready = (pendingEvents_ & mask_) | (gone_ ? DeviceEvent::Err : 0);
+        if (ready != 0) {
+            pendingEvents_ &= ~ready;
+            goneReported_ = gone_;
+            events = ready;
+            return WaitOutcome::Event;
+        }
+        AwaitLocked(lock, wakeEvent_.Get(), std::nullopt);
+    }
+}
+
+void NetworkDevice::StopWait() {
+    const std::lock_guard lock(mutex_);
+    stopRequested_ = true;
+    if (wakeEvent_.IsOpen()) {
+        SignalEvent(wakeEvent_.Get());
+    }
+}
+
+void NetworkDevice::ResetStop() {
+    const std::lock_guard lock(mutex_);
+    // The eventfd is left as it is: the next wait empties it, and it may carry another wake-up.
+    stopRequested_ = false;
+}
+
+int NetworkDevice::ClearCommError(std::uint32_t& errors, std::uint32_t& inputQueue) {
+    errors = 0;
+    inputQueue = 0;
+    const std::lock_guard lock(mutex_);
+    if (!open_) {
+        return EBADF;
+    }
+    // A connection that has ended stays ended: a call that only asked for the queue must not
+    // swallow its I/O error.
+    errors = std::exchange(errors_, 0) | (gone_ ? LineError::IOE : 0U);
+    inputQueue = static_cast<std::uint32_t>(queue_.Size());
+    return 0;
+}
+
+int NetworkDevice::GetCommModemStatus(std::uint32_t& status) {
+    status = 0;
+    const std::lock_guard lock(mutex_);
+    return open_ ? 0 : EBADF;
+}
+
+int NetworkDevice::PurgeComm(std::uint32_t flags) {
+    if ((flags & ~AllPurgeFlags) != 0) {
+        return EINVAL;
+    }
+    const std::lock_guard lock(mutex_);
+    if (!open_) {
+        return EBADF;
+    }
+    // As on a serial port, an abort ends the reads under way and keeps what was received.
+    if ((flags & Purge::RxAbort) != 0) {
+        ++readAborts_;
+        WakeReadersLocked();
+    }
+    if ((flags & Purge::RxClear) != 0) {
+        queue_.Clear();
+        pendingEvents_ &= ~ReceiveEvents;
+        WakeSenderLocked();
+    }
+    return 0;
+}
+
+int NetworkDevice::ReadFile(void* buffer, std::uint32_t count, std::uint32_t& transferred) {
+    transferred = 0;
+    if (buffer == nullptr && count != 0) {
+        return EINVAL;
+    }
+    std::unique_lock lock(mutex_);
+    if (!open_ || closing_) {
+        return EBADF;
+    }
+    TimedRead read(timeouts_, buffer, count, transferred);
+    const std::uint64_t abortsBefore = readAborts_;
+    for (;;) {
+        if (read.Take([this](char* at, std::uint32_t most) { return TakeLocked(at, most); }) ||
+            readAborts_ != abortsBefore || closing_ || gone_ || read.TimeIsUp()) {
+            return 0;
+        }
+        const int wake = read.Wake();
+        if (wake < 0) {
+            return errno;
+        }
+        readerWakes_.push_back(wake);
+        AwaitLocked(lock, wake, read.Deadline());
+        std::erase(readerWakes_, wake);
+    }
+}
+
+std::string NetworkDevice::FailureText() const {
+    const std::lock_guard lock(mutex_);
+    return failure_;
+}
+
+void NetworkDevice::Run(NetworkAddress address, int stop, int room) {
+    ConnectAttempt attempt(address, connectLimit_, stop);
+    std::optional<GpsdStream> gpsd;
+    if (address.Kind() == NetworkAddress::Protocol::Gpsd) {
+        gpsd.emplace();
+    }
+    std::string received;
+    std::string failure;
+    const FileDescriptor socket = Connect(attempt, address, gpsd, received, failure);
+    if (!socket.IsOpen()) {
+        if (!failure.empty()) {
+            const std::lock_guard lock(mutex_);
+            FailLocked(failure);
+        }
+        return;
+    }
+    Receive(socket.Get(), address, gpsd, std::move(received), stop, room);
+}
+
+FileDescriptor NetworkDevice::Connect(ConnectAttempt& attempt, const NetworkAddress& address,
+                                      std::optional<GpsdStream>& gpsd, std::string& received,
+                                      std::string& failure) {
+    FileDescriptor socket = attempt.Connect();
+    if (socket.IsOpen() && gpsd &&
+        attempt.Send(socket.Get(), GpsdStream::WatchRequest(address.Device()))) {
+        // Whatever else comes with the greeting is kept for the queue.
+        while (gpsd->GreetingState() == GpsdStream::Greeting::Awaited) {
+            if (!attempt.Await(socket.Get(), POLLIN)) {
+                break;
+            }
+            if (const int result = ReceiveInto(socket.Get(), gpsd, received); result != 0) {
+                attempt.Fail(result == EndOfStream ? "the connection was closed by the other end"
+                                                   : SystemErrorText(result));
+                break;
+            }
+        }
+        if (gpsd->GreetingState() == GpsdStream::Greeting::Wrong) {
+            failure = address.Description() + " answered with something else";
+            return {};
+        }
+        if (gpsd->GreetingState() != GpsdStream::Greeting::Received) {
+            socket.Reset();
+        }
+    } else if (gpsd) {
+        socket.Reset();
+    }
+    failure = attempt.Failure();
+    return socket;
+}
+
+void NetworkDevice::Receive(int socket, const NetworkAddress& address,
+                            std::optional<GpsdStream>& gpsd, std::string received, int stop,
+                            int room) {
+    for (;;) {
+        bool waitsForRoom = false;
+        {
+            const std::lock_guard lock(mutex_);
+            if (closing_) {
+                return;
+            }
+            waitsForRoom = !DeliverLocked(received);
+            senderWaits_ = waitsForRoom;
+        }
+        // While the queue is full the socket is left alone, so that the kernel holds the sender
+        // back; the end of the connection is seen once there is room again.
+        std::array<pollfd, 3> watched{
+            {{waitsForRoom ? -1 : socket, POLLIN, 0}, {stop, POLLIN, 0}, {room, POLLIN, 0}}};
+        if (::poll(watched.data(), watched.size(), -1) < 0) {
+            continue;
+        }
+        if (watched[1].revents != 0) {
+            return;
+        }
+        if (watched[2].revents != 0) {
+            ConsumeEvent(room);
+        }
+        if (watched[0].revents == 0) {
+            continue;
+        }
+        const int result = ReceiveInto(socket, gpsd, received);
+        if (result == 0) {
+            continue;
+        }
+        const std::lock_guard lock(mutex_);
+        FailLocked(result == EndOfStream ? "The connection to " + address.Description() +
+                                               " was closed by the other end"
+                                         : "The connection to " + address.Description() +
+                                               " failed: " + SystemErrorText(result));
+        return;
+    }
+}
+
+bool NetworkDevice::DeliverLocked(std::string& received) {
+    const std::size_t count = std::min(queue_.Room(), received.size());
+    if (count == 0) {
+        return received.empty();
+    }
+    const std::uint32_t found =
+        queue_.Push(std::string_view(received).substr(0, count), control_, errors_);
+    received.erase(0, count);
+    if ((found & DeviceEvent::RxChar) != 0) {
+        WakeReadersLocked();
+    }
+    if ((found & mask_) != 0) {
+        pendingEvents_ |= found & mask_;
+        SignalEvent(wakeEvent_.Get());
+    }
+    return received.empty();
+}
+
+void NetworkDevice::AwaitLocked(std::unique_lock<std::mutex>& lock, int wake,
+                                std::optional<std::chrono::steady_clock::time_point> deadline) {
+    pollfd watched{wake, POLLIN, 0};
+    ++waiters_;
+    lock.unlock();
+    const int result = ::poll(&watched, 1, ReadLimits::PollTimeout(deadline));
+    lock.lock();
+    if (--waiters_ == 0) {
+        waitEnded_.notify_all();
+    }
+    if (result > 0) {
+        ConsumeEvent(wake);
+    }
+}
+
+std::uint32_t NetworkDevice::TakeLocked(char* buffer, std::uint32_t count) {
+    const std::uint32_t taken = queue_.Take(buffer, count);
+    // Bytes already read need no event of their own any more.
+    if (queue_.Empty()) {
+        pendingEvents_ &= ~(DeviceEvent::RxChar | DeviceEvent::Rx80Full);
+    }
+    if (taken > 0) {
+        WakeSenderLocked();
+    }
+    return taken;
+}
+
+void NetworkDevice::WakeReadersLocked() {
+    for (const int wake : readerWakes_) {
+        SignalEvent(wake);
+    }
+}
+
+void NetworkDevice::WakeSenderLocked() {
+    if (senderWaits_ && queue_.Room() > 0) {
+        senderWaits_ = false;
+        SignalEvent(roomEvent_.Get());
+    }
+}
+
+void NetworkDevice::FailLocked(const std::string& text) {
+    if (gone_) {
+        return;
+    }
+    gone_ = true;
+    errors_ |= LineError::IOE;
+    failure_ = text;
+    // Found by the connection's thread: the waits must hear of it.
+    SignalEvent(wakeEvent_.Get());
+    WakeReadersLocked();
+}

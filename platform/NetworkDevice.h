@@ -1,0 +1,118 @@
+#pragma once
+
+#include "FileDescriptor.h"
+#include "GpsdStream.h"
+#include "InputQueue.h"
+#include "NetworkAddress.h"
+#include "ReadLimits.h"
+#include "SerialDevice.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+class ConnectAttempt;
+
+// A receiver on the network, as a serial device: a TCP client of a server that sends the
+// receiver's sentences (tcp://HOST:PORT) or of gpsd (gpsd://HOST[:PORT][/DEVICE]), which is asked
+// for them with ?WATCH and whose own reports are left out.
+//
+// Open only checks the name and returns: a thread of the device's own looks the host up,
+// connects and, for gpsd, waits for its greeting, within the connect limit in all, and then moves
+// what arrives into the input queue, which holds max(InputSize, 4096) bytes as on a serial port.
+// A full queue leaves the rest with the kernel, which holds the sender back; nothing is dropped.
+// The host is looked up on a thread that Close does not wait for, as a dead name server could
+// hold it for long.
+//
+// To the port it is a serial device without a line: line settings, the write timeouts and the
+// output size are kept and mean nothing; there are no modem lines. Reads follow the read
+// timeouts as on a serial port. WaitEvent sleeps in poll while nothing happens. A connection
+// that cannot be made, or that ends (closed, reset, a peer that is no gpsd), is reported as a
+// serial device's end is: EV_ERR with LineError::IOE once, whatever the mask, after the bytes
+// already received; every later wait fails, and FailureText says what happened (until the next
+// Open: the port may close before it asks).
+//
+// Open on an open device returns EBUSY and a malformed name EINVAL; the rest returns EBADF on a
+// closed device.
+class NetworkDevice : public SerialDevice {
+public:
+    explicit NetworkDevice(std::chrono::milliseconds connectLimit = DefaultConnectLimit);
+    NetworkDevice(const NetworkDevice&) = delete;
+    NetworkDevice& operator=(const NetworkDevice&) = delete;
+    ~NetworkDevice() override;
+
+    int Open(const std::string& port) override;
+    void Close() override;
+    bool IsOpen() const override;
+    int SetupComm(std::uint32_t inputSize, std::uint32_t outputSize) override;
+    int SetCommState(const DeviceControlBlock& control) override;
+    int SetCommTimeouts(const CommTimeouts& timeouts) override;
+    void SetCommMask(std::uint32_t mask) override;
+    WaitOutcome WaitEvent(std::uint32_t& events) override;
+    void StopWait() override;
+    void ResetStop() override;
+    int ClearCommError(std::uint32_t& errors, std::uint32_t& inputQueue) override;
+    int GetCommModemStatus(std::uint32_t& status) override;
+    int PurgeComm(std::uint32_t flags) override;
+    int ReadFile(void* buffer, std::uint32_t count, std::uint32_t& transferred) override;
+    std::string FailureText() const override;
+
+    static constexpr std::chrono::milliseconds DefaultConnectLimit = std::chrono::seconds(5);
+
+private:
+    // The connection's own thread: connects, then receives until the end or Close.
+    void Run(NetworkAddress address, int stop, int room);
+    // The connected socket, gpsd's greeting received; none when stopped, or when it failed and
+    // `failure` says why. What came with the greeting is left in `received`.
+    FileDescriptor Connect(ConnectAttempt& attempt, const NetworkAddress& address,
+                           std::optional<GpsdStream>& gpsd, std::string& received,
+                           std::string& failure);
+    void Receive(int socket, const NetworkAddress& address, std::optional<GpsdStream>& gpsd,
+                 std::string received, int stop, int room);
+    // Moves what fits of `received` into the queue; true when all of it went.
+    bool DeliverLocked(std::string& received);
+
+    // Everything named ...Locked runs with mutex_ held and, AwaitLocked apart, never blocks.
+    // AwaitLocked unlocks and sleeps in poll on the eventfd `wake` until `deadline` (none: no
+    // time limit); it returns with mutex_ held again.
+    void AwaitLocked(std::unique_lock<std::mutex>& lock, int wake,
+                     std::optional<std::chrono::steady_clock::time_point> deadline);
+    std::uint32_t TakeLocked(char* buffer, std::uint32_t count);
+    void WakeReadersLocked();
+    void WakeSenderLocked();
+    void FailLocked(const std::string& text);
+
+    const std::chrono::milliseconds connectLimit_;
+    mutable std::mutex mutex_;
+    std::condition_variable waitEnded_;
+    std::thread connection_;
+    // WaitEvent's: StopWait, Close and news from the connection. The connection's: Close, and
+    // room in a queue that was full.
+    FileDescriptor wakeEvent_;
+    FileDescriptor stopEvent_;
+    FileDescriptor roomEvent_;
+    bool open_ = false;
+    bool closing_ = false;
+    std::uint32_t outputSize_ = InputQueue::MinimumCapacity;
+    DeviceControlBlock control_;
+    CommTimeouts timeouts_ = ReadLimits::Immediate;
+    std::uint32_t mask_ = 0;
+    InputQueue queue_;
+    std::uint32_t errors_ = 0;
+    std::uint32_t pendingEvents_ = 0; // seen but not yet reported, within the mask
+    bool senderWaits_ = false;        // the connection waits for room in the queue
+    int waiters_ = 0;
+    // The eventfds of reads waiting in poll, signalled when bytes are queued, on an abort, at
+    // the end and on Close.
+    std::vector<int> readerWakes_;
+    std::uint64_t readAborts_ = 0;
+    bool stopRequested_ = false;
+    bool gone_ = false;
+    bool goneReported_ = false;
+    std::string failure_;
+};
