@@ -125,8 +125,11 @@ TFormSkyfence::TFormSkyfence(const std::string& dataFolder) : dataFolder_(dataFo
         SetupChoice receiver{"Receiver",
                              {ReceiverModeToText(ReceiverMode::GpsOnly),
                               ReceiverModeToText(ReceiverMode::AllSystems)},
-                             Receiver() == ReceiverMode::AllSystems ? 1 : 0};
-        const NetworkSourceChoice network(port.Port(), GpsdProbe::Answers("localhost", 2947));
+                             Receiver() == ReceiverMode::AllSystems ? 1 : 0,
+                             false,
+                             {}};
+        const NetworkSourceChoice network(port.Port(),
+                                          GpsdProbe::Answers(NetworkSourceChoice::LocalGpsd));
         SetupChoice address{NetworkSourceChoice::Caption, network.Items(), 0, true, network.Text()};
         RunSetupDialog(port, {&receiver, &address});
         port.SetPort(NetworkSourceChoice::PortName(address.text, port.Port()));

@@ -1,14 +1,13 @@
 #pragma once
 
 #include <chrono>
-#include <cstdint>
 #include <string>
 
-// Whether a gpsd answers at an address: it accepts a connection and greets with its version,
-// within `limit` in all. For the setup, which offers a local gpsd only when there is one; a
-// machine without gpsd refuses at once, so the dialog does not wait for nothing.
+// Whether a gpsd answers at an address (gpsd://HOST[:PORT]): it accepts a connection and greets
+// with its version, within `limit` in all. For the setup, which offers a local gpsd only when
+// there is one; a machine without gpsd refuses at once, so the dialog does not wait for nothing.
 class GpsdProbe {
 public:
-    static bool Answers(const std::string& host, std::uint16_t port,
+    static bool Answers(const std::string& address,
                         std::chrono::milliseconds limit = std::chrono::milliseconds(300));
 };

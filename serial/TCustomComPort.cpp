@@ -6,6 +6,8 @@
 #include "TMessageReceiver.h"
 #include "platform/ApplicationExceptions.h"
 #include "platform/MainThreadCalls.h"
+#include "platform/NetworkAddress.h"
+#include "platform/NetworkDevice.h"
 #include "platform/PosixSerialDevice.h"
 
 #include <algorithm>
@@ -19,7 +21,7 @@ constexpr std::array<std::uint8_t, 4> ByteSizes = {5, 6, 7, 8};
 } // namespace
 
 TCustomComPort::TCustomComPort(TComponent* owner, std::unique_ptr<SerialDevice> device)
-    : TComponent(owner),
+    : TComponent(owner), choosesDevice_(device == nullptr),
       device_(device ? std::move(device) : std::make_unique<PosixSerialDevice>()), buffer_(this),
       parity_(this), timeouts_(this), flowControl_(this),
       self_(std::make_shared<TCustomComPort*>(this)) {}
@@ -240,7 +242,17 @@ void TCustomComPort::ApplyBufferSizes() {
 
 // ---- Opening and closing -----------------------------------------------------------------
 
+// The kind of device follows the name at each open, so that a setup may move the port from a
+// serial device to the network and back. A device given to the port is kept whatever the name.
 void TCustomComPort::OpenDevice() {
+    if (choosesDevice_ && NetworkAddress::IsNetworkName(port_) != deviceIsNetwork_) {
+        deviceIsNetwork_ = !deviceIsNetwork_;
+        if (deviceIsNetwork_) {
+            device_ = std::make_unique<NetworkDevice>();
+        } else {
+            device_ = std::make_unique<PosixSerialDevice>();
+        }
+    }
     if (const int error = device_->Open(port_); error != 0) {
         throw EComPort(ComError::OpenPort, error);
     }

@@ -35,7 +35,8 @@ public:
     using SignalEvent = std::function<void(TCustomComPort& sender, bool onOff)>;
     using ErrorEvent = std::function<void(TCustomComPort& sender, TComErrors errors)>;
 
-    // Without a device of its own the port uses the system's serial devices.
+    // Without a device of its own the port uses the system's serial devices, or a network
+    // device for a name of gpsd (gpsd://) or of a TCP stream (tcp://).
     explicit TCustomComPort(TComponent* owner = nullptr,
                             std::unique_ptr<SerialDevice> device = nullptr);
     ~TCustomComPort() override;
@@ -189,6 +190,9 @@ private:
 
     std::unique_ptr<TComThread> eventThread_;
     bool threadCreated_ = false;
+    // Without a device of its own the port picks the kind the name asks for at each open.
+    const bool choosesDevice_;
+    bool deviceIsNetwork_ = false;
     std::unique_ptr<SerialDevice> device_;
     std::unique_ptr<TMessageReceiver> messageReceiver_;
     int updateCount_ = 0;

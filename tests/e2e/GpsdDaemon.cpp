@@ -34,7 +34,8 @@ std::uint16_t FreeLoopbackPort() {
     return ntohs(address.sin_port);
 }
 
-GpsdDaemon::GpsdDaemon(std::string device) : device_(std::move(device)), port_(FreeLoopbackPort()) {}
+GpsdDaemon::GpsdDaemon(std::string device)
+    : device_(std::move(device)), port_(FreeLoopbackPort()) {}
 
 bool GpsdDaemon::Installed() {
     return std::filesystem::exists(Program);
@@ -50,7 +51,7 @@ bool GpsdDaemon::Start() {
         Program, std::vector<std::string>{"-N", "-n", "-S", std::to_string(port_), device_});
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (std::chrono::steady_clock::now() < deadline) {
-        if (GpsdProbe::Answers("127.0.0.1", port_, std::chrono::milliseconds(200))) {
+        if (GpsdProbe::Answers(Address(), std::chrono::milliseconds(200))) {
             return true;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));

@@ -5,6 +5,8 @@
 #include "Installation.h"
 #include "Simulator.h"
 
+#include "LocalTcpServer.h"
+
 #include "app/TFormSkyfence.h"
 #include "connection/ReceiverConnection.h"
 #include "horizon/HorizonGrid.h"
@@ -119,6 +121,31 @@ TEST_F(ReceiverSources, AbsentGpsdIsToldWithoutAHang) {
     form->findChild<QPushButton*>("BitBtnStartStop")->click();
     EXPECT_EQ(form->Connection().State(), ConnectionState::Closed);
     EXPECT_FALSE(form->ComPort().Connected());
+}
+
+// A TCP stream of NMEA: sentences arrive, the server ends the connection, and reception resumes
+// when it serves again, with the next log adding to the same map.
+TEST_F(ReceiverSources, TcpStreamResumesWhenTheServerServesAgain) {
+    LocalTcpServer server;
+    Show(server.Name());
+    ASSERT_TRUE(Pump([&] { return form->ComPort().Connected(); }));
+    server.Accept();
+    server.Send(ReadFileBytes(std::string(SKYFENCE_NMEA_DIR) + "/mt3339.log"));
+    ASSERT_TRUE(Pump([&] { return Raised() > 5; }));
+    EXPECT_EQ(form->Connection().State(), ConnectionState::Open);
+
+    server.CloseClient();
+    ASSERT_TRUE(Pump([&] { return form->Connection().State() != ConnectionState::Open; }));
+    EXPECT_THAT(Status(), HasSubstr("The receiver on " + server.Name() + " was lost at"));
+    EXPECT_THAT(Status(), HasSubstr("closed"));
+    const TStringList before = form->Grids().HorizonGrid;
+    const int raisedBefore = Raised();
+    ASSERT_TRUE(Reaches(ConnectionState::Retrying));
+    server.Accept();
+    server.Send(ReadFileBytes(std::string(SKYFENCE_NMEA_DIR) + "/bu353s4.log"));
+    ASSERT_TRUE(Reaches(ConnectionState::Open));
+    ASSERT_TRUE(Pump([&] { return Raised() > raisedBefore; }));
+    ExpectNoCellLowerThan(before);
 }
 
 // The receiver unplugged and plugged in again: the simulator ended and started anew on the link.

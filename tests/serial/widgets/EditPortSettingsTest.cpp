@@ -140,7 +140,7 @@ TEST_F(PortSetup, SetterErrorPropagatesAndTheUpdateStillEnds) {
 // pick comes back only when the dialog is confirmed.
 TEST_F(PortSetup, ChoiceBesideThePortComesBackOnlyOnOk) {
     for (const auto& [button, expected] : {std::pair{"Button1", 1}, std::pair{"Button2", 0}}) {
-        SetupChoice receiver{"Receiver", {"GPS only", "All satellite systems"}, 0};
+        SetupChoice receiver{"Receiver", {"GPS only", "All satellite systems"}, 0, false, {}};
         QSize size;
         bool fits = false;
         EditPortSettings(
@@ -173,17 +173,16 @@ TEST_F(PortSetup, TypedChoiceGivesBackItsTextOnOk) {
     for (const auto& [button, expected] :
          {std::pair{"Button1", "tcp://192.0.2.7:10110"}, std::pair{"Button2", "gpsd://old"}}) {
         SetupChoice address{"Network", {"", "gpsd://localhost:2947"}, 0, true, "gpsd://old"};
-        EditPortSettings(
-            port, ports,
-            [&, pressed = button](TComSetupFrm& dialog) {
-                QComboBox* combo = dialog.Choices().at(0);
-                EXPECT_TRUE(combo->isEditable());
-                EXPECT_EQ(combo->currentText(), "gpsd://old");
-                combo->setEditText("tcp://192.0.2.7:10110");
-                dialog.findChild<QPushButton*>(pressed)->click();
-                return dialog.result();
-            },
-            {&address});
+        EditPortSettings(port, ports,
+                         [&, pressed = button](TComSetupFrm& dialog) {
+                             QComboBox* combo = dialog.Choices().at(0);
+                             EXPECT_TRUE(combo->isEditable());
+                             EXPECT_EQ(combo->currentText(), "gpsd://old");
+                             combo->setEditText("tcp://192.0.2.7:10110");
+                             dialog.findChild<QPushButton*>(pressed)->click();
+                             return dialog.result();
+                         },
+                         {&address});
         EXPECT_EQ(address.text, expected) << button;
     }
 }
