@@ -306,31 +306,32 @@ FileDescriptor NetworkDevice::Connect(ConnectAttempt& attempt, const NetworkAddr
                                       std::optional<GpsdStream>& gpsd, std::string& received,
                                       std::string& failure) {
     FileDescriptor socket = attempt.Connect();
-    if (socket.IsOpen() && gpsd &&
-        attempt.Send(socket.Get(), GpsdStream::WatchRequest(address.Device()))) {
+    if (!socket.IsOpen() || !gpsd) {
+        failure = attempt.Failure();
+        return socket;
+    }
+    if (attempt.Send(socket.Get(), GpsdStream::WatchRequest(address.Device()))) {
         // Whatever else comes with the greeting is kept for the queue.
-        while (gpsd->GreetingState() == GpsdStream::Greeting::Awaited) {
-            if (!attempt.Await(socket.Get(), POLLIN)) {
-                break;
-            }
+        while (gpsd->GreetingState() == GpsdStream::Greeting::Awaited &&
+               attempt.Await(socket.Get(), POLLIN)) {
             if (const int result = ReceiveInto(socket.Get(), gpsd, received); result != 0) {
                 attempt.Fail(result == EndOfStream ? "the connection was closed by the other end"
                                                    : SystemErrorText(result));
                 break;
             }
         }
-        if (gpsd->GreetingState() == GpsdStream::Greeting::Wrong) {
-            failure = address.Description() + " answered with something else";
-            return {};
-        }
-        if (gpsd->GreetingState() != GpsdStream::Greeting::Received) {
-            socket.Reset();
-        }
-    } else if (gpsd) {
-        socket.Reset();
+    }
+    switch (gpsd->GreetingState()) {
+    case GpsdStream::Greeting::Received:
+        return socket;
+    case GpsdStream::Greeting::Wrong:
+        failure = address.Description() + " answered with something else";
+        return {};
+    case GpsdStream::Greeting::Awaited:
+        break;
     }
     failure = attempt.Failure();
-    return socket;
+    return {};
 }
 
 void NetworkDevice::Receive(int socket, const NetworkAddress& address,
