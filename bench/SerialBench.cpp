@@ -1,6 +1,8 @@
 // The serial port on a pseudo-terminal: the CPU an open port costs while a receiver sends one
-// burst of sentences a second (target under 1 ms of CPU per second), and the time from bytes
-// written on the terminal to the packet event (target under 2 ms median).
+// burst of sentences a second, directly or through gpsd (target under 1 ms of CPU per second), and
+// the time from bytes written on the terminal to the packet event (target under 2 ms median).
+#include "GpsdDaemon.h"
+
 #include "platform/MainThreadCalls.h"
 #include "platform/PseudoTerminal.h"
 #include "serial/TComDataPacket.h"
@@ -58,9 +60,10 @@ double ProcessCpuSeconds() {
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-void BM_IdleCostOfAnOpenPort(benchmark::State& state) {
-    const PseudoTerminal terminal;
-    Reception reception(terminal.Path());
+// The CPU of this process (the port, its event thread, the device's own threads) per second of
+// wall time while `feed` writes one burst a second to `terminal`, for the seconds of `state`.
+void MeasureIdleCost(benchmark::State& state, const PseudoTerminal& terminal,
+                     const Reception& reception) {
     MainThreadCalls& calls = MainThreadCalls::Instance();
     const auto wall = std::chrono::seconds(state.range(0));
     double cpuPerSecond = 0;
@@ -86,7 +89,31 @@ void BM_IdleCostOfAnOpenPort(benchmark::State& state) {
     state.counters["cpu_ms_per_s"] = cpuPerSecond * 1000.0;
     state.counters["packets"] = reception.packets;
 }
+
+void BM_IdleCostOfAnOpenPort(benchmark::State& state) {
+    const PseudoTerminal terminal;
+    Reception reception(terminal.Path());
+    MeasureIdleCost(state, terminal, reception);
+}
 BENCHMARK(BM_IdleCostOfAnOpenPort)->Arg(5)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// The same receiver behind a gpsd of the benchmark's own: the connection to gpsd must cost no
+// more than the serial port (gpsd's own work is not counted, as it is not ours).
+void BM_IdleCostOfAnOpenGpsdConnection(benchmark::State& state) {
+    if (!GpsdDaemon::Installed()) {
+        state.SkipWithError("gpsd is not installed; scripts/install-deps installs it");
+        return;
+    }
+    const PseudoTerminal terminal;
+    GpsdDaemon gpsd(terminal.Path());
+    if (!gpsd.Start()) {
+        state.SkipWithError("gpsd did not start");
+        return;
+    }
+    Reception reception(gpsd.Address());
+    MeasureIdleCost(state, terminal, reception);
+}
+BENCHMARK(BM_IdleCostOfAnOpenGpsdConnection)->Arg(5)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void BM_LatencyToPacketEvent(benchmark::State& state) {
     const PseudoTerminal terminal;

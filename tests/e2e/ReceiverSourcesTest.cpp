@@ -29,6 +29,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <ostream>
 
 namespace {
 
@@ -46,8 +47,10 @@ protected:
         form->show();
         return *form;
     }
-    // Runs the window until `done`; checks that cost (counting the map) are made twice a second.
-    static bool Pump(const std::function<bool()>& done, std::chrono::seconds limit = 30s) {
+    // Runs the window until `done`, asking it every `every`: counting the map costs, and a slow
+    // (sanitised) build must still spend its time receiving.
+    static bool Pump(const std::function<bool()>& done, std::chrono::milliseconds every = 200ms) {
+        const std::chrono::seconds limit = 30s;
         const auto deadline = std::chrono::steady_clock::now() + limit;
         auto nextCheck = std::chrono::steady_clock::now();
         for (;;) {
@@ -55,7 +58,7 @@ protected:
                 if (done()) {
                     return true;
                 }
-                nextCheck = std::chrono::steady_clock::now() + 200ms;
+                nextCheck = std::chrono::steady_clock::now() + every;
             }
             if (std::chrono::steady_clock::now() > deadline) {
                 return false;
@@ -65,7 +68,7 @@ protected:
         }
     }
     bool Reaches(ConnectionState state) {
-        return Pump([&] { return form->Connection().State() == state; });
+        return Pump([&] { return form->Connection().State() == state; }, 0ms);
     }
     int Raised() const { return RaisedCells(form->Grids().HorizonGrid); }
     std::string Status() const { return form->statusBar()->currentMessage().toStdString(); }
@@ -147,6 +150,59 @@ TEST_F(ReceiverSources, TcpStreamResumesWhenTheServerServesAgain) {
     ASSERT_TRUE(Pump([&] { return Raised() > raisedBefore; }));
     ExpectNoCellLowerThan(before);
 }
+
+struct PeerFault {
+    const char* name;
+    std::function<void(LocalTcpServer& peer)> act;
+    const char* told; // in the status area; null: nothing is lost, the connection just waits
+};
+
+void PrintTo(const PeerFault& fault, std::ostream* out) {
+    *out << fault.name;
+}
+
+class FaultyPeer : public ReceiverSources, public testing::WithParamInterface<PeerFault> {};
+
+// A peer that is no gpsd, that floods one endless line, resets, or accepts and never sends: the
+// window says what happened (or keeps waiting), stays responsive, and Stop ends it at once.
+TEST_P(FaultyPeer, IsToldAndNeverHangsTheWindow) {
+    LocalTcpServer peer;
+    Show(peer.Name("gpsd"));
+    // The listener stays: a quick retry would find it again and tell of that instead.
+    form->Connection().SetRetryInterval(60s);
+    ASSERT_TRUE(Pump([&] { return form->ComPort().Connected(); }));
+    peer.Accept();
+    GetParam().act(peer);
+    if (GetParam().told != nullptr) {
+        ASSERT_TRUE(Reaches(ConnectionState::Lost));
+        EXPECT_THAT(Status(), HasSubstr(GetParam().told));
+    } else {
+        const auto later = std::chrono::steady_clock::now() + 500ms;
+        Pump([&] { return std::chrono::steady_clock::now() > later; });
+        EXPECT_EQ(form->Connection().State(), ConnectionState::Opening);
+    }
+    const auto before = std::chrono::steady_clock::now();
+    form->findChild<QPushButton*>("BitBtnStartStop")->click();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 2s);
+    EXPECT_EQ(form->Connection().State(), ConnectionState::Closed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Peers, FaultyPeer,
+    testing::Values(PeerFault{"Garbage",
+                              [](LocalTcpServer& peer) { peer.Send("HTTP/1.1 400 Bad\r\n"); },
+                              "answered with something else"},
+                    PeerFault{"EndlessLine",
+                              [](LocalTcpServer& peer) {
+                                  peer.Send("{\"class\":\"VERSION\"}\n");
+                                  // Ten times the longest line, without an end: dropped as it
+                                  // comes.
+                                  peer.Send(std::string(40960, 'x'));
+                                  peer.ResetClient();
+                              },
+                              "reset"},
+                    PeerFault{"Silent", [](LocalTcpServer&) {}, nullptr}),
+    [](const testing::TestParamInfo<PeerFault>& fault) { return fault.param.name; });
 
 // The receiver unplugged and plugged in again: the simulator ended and started anew on the link.
 TEST_F(ReceiverSources, SerialReceiverPluggedInAgainResumesByItself) {
