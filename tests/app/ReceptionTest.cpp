@@ -155,6 +155,13 @@ TEST_F(Reception, ExitWhileRunningClosesThePortBeforeTheFinalSave) {
     EXPECT_EQ(ReadFileBytes(folder.File("Skyfence.dat")), form.Grids().HorizonGrid.Text());
 }
 
+// The link goes with the terminal, as a device's name does when it is unplugged: a link left
+// behind would lead the retries to whatever terminal takes that number next, another test's.
+void Unplug(std::unique_ptr<PseudoTerminal>& terminal, const std::string& link) {
+    std::filesystem::remove(link);
+    terminal.reset();
+}
+
 // A receiver unplugged and plugged in again behind the same name: the loss is told in the status
 // area without a box, the map stays, and reception resumes by itself until the user stops it.
 TEST_F(Reception, ReceiverVanishingIsToldAndReceptionResumesByItself) {
@@ -170,7 +177,7 @@ TEST_F(Reception, ReceiverVanishingIsToldAndReceptionResumesByItself) {
     ASSERT_TRUE(Pump([&] { return Label("LabelNumSatellites") == "11 satellites in view"; }));
     EXPECT_EQ(form.Connection().State(), ConnectionState::Open);
 
-    terminal.reset();
+    Unplug(terminal, link);
     ASSERT_TRUE(Pump([&] { return form.Connection().State() == ConnectionState::Lost; }));
     EXPECT_EQ(Button()->text(), "  Stop");
     const std::string lost = form.statusBar()->currentMessage().toStdString();
@@ -179,7 +186,6 @@ TEST_F(Reception, ReceiverVanishingIsToldAndReceptionResumesByItself) {
     EXPECT_EQ(form.Grids().HorizonGrid.Get(83).find(",46"), 82u);
 
     terminal = std::make_unique<PseudoTerminal>();
-    std::filesystem::remove(link);
     std::filesystem::create_symlink(terminal->Path(), link);
     ASSERT_TRUE(Pump([&] {
         if (form.Connection().State() == ConnectionState::Retrying) {
@@ -193,14 +199,13 @@ TEST_F(Reception, ReceiverVanishingIsToldAndReceptionResumesByItself) {
     EXPECT_THAT(form.statusBar()->currentMessage().toStdString(), HasSubstr("answers again"));
     EXPECT_EQ(form.Grids().HorizonGrid.Get(83).find(",46"), 82u);
 
-    terminal.reset();
+    Unplug(terminal, link);
     ASSERT_TRUE(Pump([&] { return form.Connection().State() == ConnectionState::Lost; }));
     Button()->click();
     EXPECT_EQ(form.Connection().State(), ConnectionState::Closed);
     EXPECT_EQ(Button()->text(), "  Start");
     // Stopped means no more tries: a receiver that comes back now stays closed.
     terminal = std::make_unique<PseudoTerminal>();
-    std::filesystem::remove(link);
     std::filesystem::create_symlink(terminal->Path(), link);
     const auto later = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
     Pump([&] { return std::chrono::steady_clock::now() > later; });

@@ -42,9 +42,11 @@ protected:
         std::filesystem::remove(link);
         std::filesystem::create_symlink(terminal->Path(), link);
     }
+    // The link goes first: left behind it would lead a retry to whatever terminal takes that
+    // number next, another test's.
     void Unplug() {
-        terminal.reset();
         std::filesystem::remove(link);
+        terminal.reset();
     }
     static bool Pump(const std::function<bool()>& done) {
         const auto deadline = std::chrono::steady_clock::now() + 20s;
