@@ -4,10 +4,13 @@
 #include "ReplayOptions.h"
 #include "ReplayRun.h"
 
+#include <QGuiApplication>
+
 #include <algorithm>
 #include <exception>
 #include <iostream>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +22,16 @@ int main(int argc, char* argv[]) {
         if (options.Help) {
             std::cout << ReplayUsage << '\n';
             return 0;
+        }
+        // Text on pictures needs fonts, which need the application object; nothing is shown,
+        // so no display is needed either.
+        int applicationArgc = 1;
+        std::optional<QGuiApplication> application;
+        if (options.Annotate || options.Difference) {
+            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+            }
+            application.emplace(applicationArgc, argv);
         }
         RunReplay(options);
         return 0;
