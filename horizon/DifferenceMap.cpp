@@ -11,7 +11,8 @@ DifferenceMap::DifferenceMap(const TStringList& before, const TStringList& after
             // In 64 bits: damaged cells may hold any 32-bit number.
             const std::int64_t change =
                 std::int64_t{second.Value(q, e)} - std::int64_t{first.Value(q, e)};
-            const int difference = static_cast<int>(std::clamp<std::int64_t>(change, -Limit, Limit));
+            const int difference =
+                static_cast<int>(std::clamp<std::int64_t>(change, -Limit, Limit));
             cells_.Set(q, e, difference);
             largest_ = std::max(largest_, std::abs(difference));
         }

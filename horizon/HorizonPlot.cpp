@@ -267,8 +267,7 @@ void PlotHorizon(TExtBitmap& target, const TStringList& grid, const PlotSettings
             settings.Polar ? Black : White);
     }
     if (settings.ProfileLine) {
-        DrawHorizonProfile(target, HorizonProfile(grid, settings.ProfileThreshold),
-                           settings.Polar);
+        DrawHorizonProfile(target, HorizonProfile(grid, settings.ProfileThreshold), settings.Polar);
     }
 }
 

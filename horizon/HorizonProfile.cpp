@@ -4,11 +4,12 @@
 
 #include <algorithm>
 
-HorizonProfile::HorizonProfile(const TStringList& grid, int threshold) : threshold_(std::max(threshold, 1)) {
+HorizonProfile::HorizonProfile(const TStringList& grid, int threshold)
+    : threshold_(std::max(threshold, 1)) {
     const GridCellValues cells(grid);
     for (int q = 0; q < GridAzimuths; ++q) {
         for (int e = 0; e < GridElevations; ++e) {
-            if (cells.Value(q, e) >= threshold) {
+            if (cells.Value(q, e) >= threshold_) {
                 elevations_[static_cast<std::size_t>(q)] = e;
                 break;
             }

@@ -37,8 +37,8 @@ void PaintHorizonProfile(QPainter& painter, const PlotGeometry& geometry, QPoint
         const auto next = profile.Elevation(nextAzimuth);
         if (geometry.Polar()) {
             const QPointF here = At(geometry.CellCentre(q, *elevation), origin);
-            painter.drawLine(here, next ? At(geometry.CellCentre(nextAzimuth, *next), origin)
-                                        : here);
+            painter.drawLine(here,
+                             next ? At(geometry.CellCentre(nextAzimuth, *next), origin) : here);
             continue;
         }
         const QPointF right = At(geometry.Point(q + 1, *elevation), origin);

@@ -131,8 +131,8 @@ void DrawScale(QPainter& painter, const QRect& bar, int low, int high,
     }
     painter.drawRect(bar.adjusted(-1, -1, 0, 0));
     const auto rowOf = [&](int value) {
-        return bar.top() + (bar.height() - 1) * static_cast<double>(high - value) /
-                               std::max(1, high - low);
+        return bar.top() +
+               (bar.height() - 1) * static_cast<double>(high - value) / std::max(1, high - low);
     };
     const int step = LabelStep(low, high);
     const double labelLeft = bar.right() + 1 + 0.6 * font;
@@ -186,9 +186,8 @@ MapPicture::MapPicture(QSize size, bool polar) : size_(size), polar_(polar) {
 QImage MapPicture::Draw(const TStringList& grid, const PlotSettings& settings) const {
     PlotSettings laidOut = settings;
     laidOut.Polar = polar_;
-    const QImage plot = PlotImage(plot_.size(), [&](TExtBitmap& bitmap) {
-        PlotHorizon(bitmap, grid, laidOut);
-    });
+    const QImage plot =
+        PlotImage(plot_.size(), [&](TExtBitmap& bitmap) { PlotHorizon(bitmap, grid, laidOut); });
     const PaletteScale scale = ScaleOf(settings.Colours);
     return Compose(plot, scale.Low, scale.High, [palette = settings.Colours](int value) {
         return PaletteColour(palette, value);
@@ -196,9 +195,8 @@ QImage MapPicture::Draw(const TStringList& grid, const PlotSettings& settings) c
 }
 
 QImage MapPicture::Draw(const DifferenceMap& map) const {
-    const QImage plot = PlotImage(plot_.size(), [&](TExtBitmap& bitmap) {
-        PlotDifference(bitmap, map, polar_);
-    });
+    const QImage plot =
+        PlotImage(plot_.size(), [&](TExtBitmap& bitmap) { PlotDifference(bitmap, map, polar_); });
     const int largest = std::max(1, map.Largest());
     return Compose(plot, -largest, largest,
                    [largest](int value) { return DifferenceColour(value, largest); });

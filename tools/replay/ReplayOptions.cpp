@@ -207,8 +207,8 @@ ReplayOptions ParseReplayArguments(const std::vector<std::string>& arguments) {
             Refuse("the input, the output, the pictures and the tables must be different files");
         }
     }
-    if (options.Output == options.Input ||
-        (options.Compare && options.Compare != options.Output && written.contains(*options.Compare))) {
+    if (options.Output == options.Input || (options.Compare && options.Compare != options.Output &&
+                                            written.contains(*options.Compare))) {
         Refuse("the input, the output, the pictures and the tables must be different files");
     }
     if (options.AllSystems) {

@@ -44,9 +44,8 @@ std::string PictureOf(const TStringList& grid, const ReplayOptions& options) {
     if (!options.Annotate) {
         return HorizonPicturePng(grid, options.Plot, options.PictureWidth, options.PictureHeight);
     }
-    return PngBytes(
-        MapPicture({options.PictureWidth, options.PictureHeight}, options.Plot.Polar)
-            .Draw(grid, options.Plot));
+    return PngBytes(MapPicture({options.PictureWidth, options.PictureHeight}, options.Plot.Polar)
+                        .Draw(grid, options.Plot));
 }
 
 } // namespace
@@ -102,9 +101,9 @@ void RunReplay(const ReplayOptions& options) {
     if (difference) {
         if (options.Difference) {
             stage(*options.Difference,
-                  PngBytes(MapPicture({options.PictureWidth, options.PictureHeight},
-                                      options.Plot.Polar)
-                               .Draw(*difference)));
+                  PngBytes(
+                      MapPicture({options.PictureWidth, options.PictureHeight}, options.Plot.Polar)
+                          .Draw(*difference)));
         }
         if (options.DifferenceCells) {
             stage(*options.DifferenceCells, DifferenceCsv(*difference));

@@ -14,6 +14,18 @@
 #include <string>
 #include <vector>
 
+namespace {
+
+// Nothing is shown: Qt's notes about the display platform (a runtime folder not set, say) are no
+// concern of the user and would read as a failure. Its errors still go out.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        std::cerr << message.toStdString() << '\n';
+    }
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
     constexpr const char* Name = "skyfence-replay";
     try {
@@ -28,6 +40,7 @@ int main(int argc, char* argv[]) {
         int applicationArgc = 1;
         std::optional<QGuiApplication> application;
         if (options.Annotate || options.Difference) {
+            qInstallMessageHandler(QuietQtMessages);
             if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
                 qputenv("QT_QPA_PLATFORM", "offscreen");
             }
