@@ -7,7 +7,7 @@
 #include <string>
 
 GridCellValues::GridCellValues() {
-    std::fill(valid_.begin(), valid_.end(), true);
+    std::fill(valid_.begin(), valid_.end(), std::uint8_t{1});
 }
 
 GridCellValues::GridCellValues(const TStringList& grid) {

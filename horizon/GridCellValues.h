@@ -15,14 +15,14 @@ public:
     GridCellValues();
     explicit GridCellValues(const TStringList& grid);
 
-    bool Valid(int azimuth, int elevation) const { return valid_[Index(azimuth, elevation)]; }
+    bool Valid(int azimuth, int elevation) const { return valid_[Index(azimuth, elevation)] != 0; }
     std::int32_t Value(int azimuth, int elevation) const {
         return value_[Index(azimuth, elevation)];
     }
     // Makes the cell valid.
     void Set(int azimuth, int elevation, std::int32_t value) {
         value_[Index(azimuth, elevation)] = value;
-        valid_[Index(azimuth, elevation)] = true;
+        valid_[Index(azimuth, elevation)] = 1;
     }
 
 private:
@@ -33,6 +33,7 @@ private:
 
     std::vector<std::int32_t> value_ =
         std::vector<std::int32_t>(static_cast<std::size_t>(GridAzimuths) * GridElevations);
-    std::vector<bool> valid_ =
-        std::vector<bool>(static_cast<std::size_t>(GridAzimuths) * GridElevations);
+    // Bytes, not std::vector<bool>: the plot reads every flag of the grid on each redraw.
+    std::vector<std::uint8_t> valid_ =
+        std::vector<std::uint8_t>(static_cast<std::size_t>(GridAzimuths) * GridElevations);
 };
