@@ -1,14 +1,16 @@
 #include "HorizonPlot.h"
 
+#include "GridCellValues.h"
 #include "HorizonGrid.h"
+#include "HorizonProfileLine.h"
+#include "PaletteColours.h"
 #include "PolarToXY.h"
-#include "platform/CommaText.h"
-#include "platform/Conversions.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -19,26 +21,13 @@ constexpr int CirclePoints = 720;
 constexpr int CircleGrey = 120;
 constexpr std::uint32_t White = 0xFFFFFF;
 constexpr std::uint32_t Black = 0x000000;
+constexpr std::uint32_t CircleColour = 0x787878;
+constexpr std::uint32_t RgbMask = 0xFFFFFF;
 
-// The grid's cells as numbers; a cell that is missing or not an integer is invalid and is
-// skipped by every pass.
-class Cells {
+// The grid's cells as numbers, as the plot shows them: averaged and filled when asked.
+class Cells : public GridCellValues {
 public:
-    explicit Cells(const TStringList& grid) {
-        std::vector<std::string> fields;
-        for (int q = 0; q < GridAzimuths; ++q) {
-            SplitCommaText(grid.Get(static_cast<std::size_t>(q)), fields);
-            for (int e = 0; e < GridElevations; ++e) {
-                const auto field = static_cast<std::size_t>(e) + 1;
-                std::int32_t value = 0;
-                valid_[Index(q, e)] = field < fields.size() && TryStrToInt(fields[field], value);
-                value_[Index(q, e)] = value;
-            }
-        }
-    }
-
-    bool Valid(int q, int e) const { return valid_[Index(q, e)]; }
-    std::int32_t Value(int q, int e) const { return value_[Index(q, e)]; }
+    using GridCellValues::GridCellValues;
 
     // Every row of a block of `width` azimuths takes the block's maximum per elevation (at
     // least 0), which makes every cell of the block valid.
@@ -53,8 +42,7 @@ public:
                     }
                 }
                 for (int q = first; q < first + width; ++q) {
-                    value_[Index(q, e)] = highest;
-                    valid_[Index(q, e)] = true;
+                    Set(q, e, highest);
                 }
             }
         }
@@ -67,19 +55,11 @@ public:
             for (int e = 0; e < GridElevations; ++e) {
                 if (Valid(q, e)) {
                     highest = std::max(highest, Value(q, e));
-                    value_[Index(q, e)] = highest;
+                    Set(q, e, highest);
                 }
             }
         }
     }
-
-private:
-    static std::size_t Index(int q, int e) {
-        return static_cast<std::size_t>(q) * GridElevations + static_cast<std::size_t>(e);
-    }
-
-    std::array<std::int32_t, GridAzimuths * GridElevations> value_{};
-    std::array<bool, GridAzimuths * GridElevations> valid_{};
 };
 
 // The nine polar points of every cell, (q + 0.4 i, r + 0.4 j) for i, j = -1, 0, 1, each
@@ -141,28 +121,32 @@ void SetGrey(TExtBitmap& raster, int x, int y, int grey) {
     }
 }
 
-void DrawRectangular(TExtBitmap& raster, const Cells& cells) {
+// `paint(x, y, value)` sets a raster pixel to the picture of a cell value.
+template <class Paint>
+void DrawRectangular(const GridCellValues& cells, const Paint& paint) {
     for (int q = 0; q < GridAzimuths; ++q) {
         for (int r = 0; r < GridElevations; ++r) {
             if (cells.Valid(q, r)) {
-                SetGrey(raster, q, 90 - r, GreyLevel(cells.Value(q, r)));
+                paint(q, 90 - r, cells.Value(q, r));
             }
         }
     }
 }
 
-void DrawPolar(TExtBitmap& raster, const Cells& cells) {
+// `paintRing(x, y)` sets a pixel of the horizon circle.
+template <class Paint, class PaintRing>
+void DrawPolar(const GridCellValues& cells, const Paint& paint, const PaintRing& paintRing) {
     const PolarPoints& points = ThePolarPoints();
     for (int q = 0; q < GridAzimuths; ++q) {
         for (int r = 0; r < GridElevations; ++r) {
             if (!cells.Valid(q, r)) {
                 continue;
             }
-            const int grey = GreyLevel(cells.Value(q, r));
+            const std::int32_t value = cells.Value(q, r);
             for (int i = 0; i < 3; ++i) {
                 for (int j = 0; j < 3; ++j) {
                     const PolarPoints::Point point = points.At(q, i, r, j);
-                    SetGrey(raster, point.x, point.y, grey);
+                    paint(point.x, point.y, value);
                 }
             }
         }
@@ -171,8 +155,73 @@ void DrawPolar(TExtBitmap& raster, const Cells& cells) {
         int x = 0;
         int y = 0;
         PolarToXY(x, y, static_cast<float>(k / 2.0L), 0.0F);
-        SetGrey(raster, x, y, CircleGrey);
+        paintRing(x, y);
     }
+}
+
+bool Drawable(const TExtBitmap& target, const TStringList& grid) {
+    return grid.Count() == static_cast<std::size_t>(GridAzimuths) && target.Width() >= 1 &&
+           target.Height() >= 1;
+}
+
+void SizeRaster(TExtBitmap& raster, bool polar) {
+    if (polar) {
+        raster.SetSize(PolarSize, PolarSize);
+    } else {
+        raster.SetSize(GridAzimuths, GridElevations);
+    }
+}
+
+void StretchRaster(TExtBitmap& raster, const TExtBitmap& target, bool polar) {
+    if (polar) {
+        raster.Interpolate(target.Height(), target.Height());
+    } else {
+        raster.Interpolate(target.Width(), target.Height());
+    }
+}
+
+void PlotGrey(TExtBitmap& target, const Cells& cells, bool polar) {
+    TExtBitmap raster;
+    raster.SetPixelFormat(TPixelFormat::pf8bit);
+    SizeRaster(raster, polar);
+    raster.MakeGreyPalette();
+    raster.FillRect({0, 0, raster.Width(), raster.Height()}, polar ? Black : White);
+    const auto grey = [&raster](int x, int y, std::int32_t value) {
+        SetGrey(raster, x, y, GreyLevel(value));
+    };
+    if (polar) {
+        DrawPolar(cells, grey, [&raster](int x, int y) { SetGrey(raster, x, y, CircleGrey); });
+    } else {
+        DrawRectangular(cells, grey);
+    }
+    StretchRaster(raster, target, polar);
+
+    // The target shows exactly the grey levels drawn.
+    target.MakeGreyPalette();
+    target.FillRect({0, 0, target.Width(), target.Height()}, White);
+    target.Draw(0, 0, raster);
+}
+
+// The same picture in colours: resampled as colours, so the target becomes 24-bit.
+void PlotColours(TExtBitmap& target, const GridCellValues& cells, bool polar,
+                 const std::function<QRgb(std::int32_t value)>& colour, std::uint32_t background) {
+    TExtBitmap raster;
+    raster.SetPixelFormat(TPixelFormat::pf24bit);
+    SizeRaster(raster, polar);
+    raster.FillRect({0, 0, raster.Width(), raster.Height()}, background);
+    const auto paint = [&](int x, int y, std::int32_t value) {
+        raster.SetPixel(x, y, colour(value) & RgbMask);
+    };
+    if (polar) {
+        DrawPolar(cells, paint, [&raster](int x, int y) { raster.SetPixel(x, y, CircleColour); });
+    } else {
+        DrawRectangular(cells, paint);
+    }
+    StretchRaster(raster, target, polar);
+
+    target.SetPixelFormat(TPixelFormat::pf24bit);
+    target.FillRect({0, 0, target.Width(), target.Height()}, White);
+    target.Draw(0, 0, raster);
 }
 
 } // namespace
@@ -197,8 +246,7 @@ int GreyLevel(int value) {
 }
 
 void PlotHorizon(TExtBitmap& target, const TStringList& grid, const PlotSettings& settings) {
-    if (grid.Count() != static_cast<std::size_t>(GridAzimuths) || target.Width() < 1 ||
-        target.Height() < 1) {
+    if (!Drawable(target, grid)) {
         return;
     }
     const auto cells = std::make_unique<Cells>(grid);
@@ -208,26 +256,27 @@ void PlotHorizon(TExtBitmap& target, const TStringList& grid, const PlotSettings
     if (settings.Filled) {
         cells->Fill();
     }
-
-    TExtBitmap raster;
-    raster.SetPixelFormat(TPixelFormat::pf8bit);
-    if (settings.Polar) {
-        raster.SetSize(PolarSize, PolarSize);
+    if (settings.Colours == Palette::Grey) {
+        PlotGrey(target, *cells, settings.Polar);
     } else {
-        raster.SetSize(GridAzimuths, GridElevations);
+        PlotColours(
+            target, *cells, settings.Polar,
+            [palette = settings.Colours](std::int32_t value) {
+                return PaletteColour(palette, value);
+            },
+            settings.Polar ? Black : White);
     }
-    raster.MakeGreyPalette();
-    raster.FillRect({0, 0, raster.Width(), raster.Height()}, settings.Polar ? Black : White);
-    if (settings.Polar) {
-        DrawPolar(raster, *cells);
-        raster.Interpolate(target.Height(), target.Height());
-    } else {
-        DrawRectangular(raster, *cells);
-        raster.Interpolate(target.Width(), target.Height());
+    if (settings.ProfileLine) {
+        DrawHorizonProfile(target, HorizonProfile(grid, settings.ProfileThreshold), settings.Polar);
     }
+}
 
-    // The target shows exactly the grey levels drawn.
-    target.MakeGreyPalette();
-    target.FillRect({0, 0, target.Width(), target.Height()}, White);
-    target.Draw(0, 0, raster);
+void PlotDifference(TExtBitmap& target, const DifferenceMap& map, bool polar) {
+    if (target.Width() < 1 || target.Height() < 1) {
+        return;
+    }
+    const int largest = map.Largest();
+    PlotColours(
+        target, map.Cells(), polar,
+        [largest](std::int32_t value) { return DifferenceColour(value, largest); }, White);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ReceiverMode.h"
+#include "TextSetting.h"
 
 #include <string>
 
@@ -24,7 +25,5 @@ public:
 private:
     static std::string DefaultFile();
 
-    std::string settingsPath_;
-    std::string componentName_;
-    std::string file_;
+    TextSetting setting_;
 };

@@ -96,6 +96,41 @@ TEST_P(SystemsArgumentsTest, Parse) {
 
 INSTANTIATE_TEST_SUITE_P(Replay, SystemsArgumentsTest, testing::ValuesIn(SystemsCases), CaseName());
 
+TEST(ReplayArgumentsTest, MapExports) {
+    const ReplayOptions plain = ParseReplayArguments({"in.log", "out.dat", "--picture", "p.png"});
+    EXPECT_EQ(plain.Plot.Colours, Palette::Grey);
+    EXPECT_FALSE(plain.Plot.ProfileLine);
+    EXPECT_FALSE(plain.Annotate);
+    EXPECT_EQ(plain.PictureWidth, 540);
+    EXPECT_EQ(plain.PictureHeight, 273);
+    EXPECT_EQ(plain.Plot.ProfileThreshold, 30);
+    EXPECT_FALSE(plain.Cells || plain.Profile || plain.Compare || plain.Difference ||
+                 plain.DifferenceCells);
+
+    const ReplayOptions all = ParseReplayArguments(
+        {"in.log",         "out.dat",   "--profile",    "h.csv",       "--cells",
+         "c.csv",          "--picture", "p.png",        "--colour",    "--annotate",
+         "--profile-line", "--size",    "1200x800",     "--threshold", "25",
+         "--compare",      "out.dat",   "--difference", "d.png",       "--difference-cells",
+         "d.csv"});
+    EXPECT_EQ(all.Plot.Colours, Palette::Viridis);
+    EXPECT_TRUE(all.Plot.ProfileLine);
+    EXPECT_TRUE(all.Annotate);
+    EXPECT_EQ(all.PictureWidth, 1200);
+    EXPECT_EQ(all.PictureHeight, 800);
+    EXPECT_EQ(all.Plot.ProfileThreshold, 25);
+    EXPECT_EQ(all.Profile, "h.csv");
+    EXPECT_EQ(all.Cells, "c.csv");
+    EXPECT_EQ(all.Compare, "out.dat"); // read before the output is written
+    EXPECT_EQ(all.Difference, "d.png");
+    EXPECT_EQ(all.DifferenceCells, "d.csv");
+
+    const ReplayOptions difference = ParseReplayArguments(
+        {"in.log", "out.dat", "--compare", "old.dat", "--difference", "d.png", "--polar"});
+    EXPECT_TRUE(difference.Plot.Polar);
+    EXPECT_FALSE(difference.Picture);
+}
+
 struct BadCase {
     std::string name;
     std::vector<std::string> arguments;
@@ -115,7 +150,7 @@ const BadCase BadCases[] = {
     {"block_no_value", {"a", "b", "--block"}, "--block needs a value"},
     {"average_3", {"a", "b", "--picture", "p", "--average", "3"}, "not \"3\""},
     {"average_alone", {"a", "b", "--average", "2"}, "need --picture"},
-    {"unknown", {"a", "b", "--colour"}, "\"--colour\""},
+    {"unknown", {"a", "b", "--colours"}, "\"--colours\""},
     {"twice", {"a", "b", "--grid", "g", "--grid", "h"}, "--grid is given twice"},
     {"empty_input", {"", "b"}, "the input"},
     {"empty_picture", {"a", "b", "--picture", ""}, "--picture"},
@@ -133,6 +168,33 @@ const BadCase BadCases[] = {
      {"a", "o.dat", "--all-systems", "--picture", "o-NavIC.dat"},
      "\"o-NavIC.dat\""},
     {"all_systems_twice", {"a", "b", "--all-systems", "--all-systems"}, "given twice"},
+    {"colour_alone", {"a", "b", "--colour"}, "they need --picture"},
+    {"annotate_alone", {"a", "b", "--annotate", "--cells", "c"}, "they need --picture"},
+    {"profile_line_alone", {"a", "b", "--profile-line"}, "they need --picture"},
+    {"size_alone", {"a", "b", "--size", "600x300"}, "need --picture or --difference"},
+    {"polar_with_cells_only", {"a", "b", "--cells", "c", "--polar"}, "need --picture or"},
+    {"size_without_cross", {"a", "b", "--picture", "p", "--size", "600"}, "not \"600\""},
+    {"size_too_small", {"a", "b", "--picture", "p", "--size", "239x300"}, "not \"239x300\""},
+    {"size_too_large", {"a", "b", "--picture", "p", "--size", "600x8001"}, "8000x8000"},
+    {"size_signed", {"a", "b", "--picture", "p", "--size", "+600x300"}, "--size takes"},
+    {"size_huge", {"a", "b", "--picture", "p", "--size", "99999999999x300"}, "--size takes"},
+    {"threshold_alone", {"a", "b", "--threshold", "20", "--cells", "c"}, "needs --profile"},
+    {"threshold_zero", {"a", "b", "--profile", "p", "--threshold", "0"}, "not \"0\""},
+    {"threshold_hundred", {"a", "b", "--profile", "p", "--threshold", "100"}, "from 1 to 99"},
+    {"threshold_text", {"a", "b", "--profile", "p", "--threshold", "3O"}, "not \"3O\""},
+    {"compare_alone", {"a", "b", "--compare", "c.dat"}, "--compare needs --difference"},
+    {"difference_alone", {"a", "b", "--difference", "d.png"}, "need --compare"},
+    {"difference_cells_alone", {"a", "b", "--difference-cells", "d.csv"}, "need --compare"},
+    {"cells_is_profile", {"a", "b", "--cells", "t", "--profile", "t"}, "different files"},
+    {"cells_is_output", {"a", "b", "--cells", "b"}, "different files"},
+    {"difference_is_picture",
+     {"a", "b", "--picture", "p", "--compare", "c", "--difference", "p"},
+     "different files"},
+    {"compare_is_a_written_table",
+     {"a", "b", "--cells", "c", "--compare", "c", "--difference-cells", "d"},
+     "different files"},
+    {"cells_is_a_system_map", {"a", "o.dat", "--all-systems", "--cells", "o-GPS.dat"}, "o-GPS"},
+    {"empty_profile", {"a", "b", "--profile", ""}, "--profile needs a file name"},
 };
 
 class BadArgumentsTest : public testing::TestWithParam<BadCase> {};

@@ -1,6 +1,10 @@
 #include "TemporaryFolder.h"
 #include "TestNames.h"
+#include "horizon/DifferenceMap.h"
 #include "horizon/HorizonGrid.h"
+#include "horizon/MapCsv.h"
+#include "horizon/MapPicture.h"
+#include "horizon/PaletteColours.h"
 #include "platform/CommaText.h"
 #include "platform/TStringList.h"
 #include "tools/replay/HorizonPicture.h"
@@ -205,6 +209,70 @@ INSTANTIATE_TEST_SUITE_P(
                     PictureCase{"filled_average", {"--filled", "--average", "5", "--block", "1"}}),
     CaseName());
 
+TStringList ReadGrid(const std::string& path) {
+    TStringList grid;
+    grid.LoadFromFile(path);
+    return grid;
+}
+
+TEST(ReplayToolTest, ProfileCellsAndColourPicture) {
+    const TemporaryFolder folder;
+    const ToolRun run =
+        RunTool({Log, folder.File("out.dat"), "--profile", folder.File("h.csv"), "--cells",
+                 folder.File("c.csv"), "--picture", folder.File("sky.png"), "--colour"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(Files(folder), (std::set<std::string>{"out.dat", "h.csv", "c.csv", "sky.png"}));
+    const TStringList grid = ReadGrid(folder.File("out.dat"));
+    EXPECT_EQ(ReadFileBytes(folder.File("c.csv")), CellsCsv(grid));
+    EXPECT_EQ(Lines(ReadFileBytes(folder.File("c.csv"))), 1 + 14); // the log's raised cells
+    EXPECT_EQ(ReadFileBytes(folder.File("h.csv")), ProfileCsv(HorizonProfile(grid)));
+    PlotSettings colour;
+    colour.Colours = Palette::Viridis;
+    EXPECT_EQ(ReadFileBytes(folder.File("sky.png")), HorizonPicturePng(grid, colour));
+}
+
+TEST(ReplayToolTest, ThresholdAndSizeShapeTheProfileAndThePicture) {
+    const TemporaryFolder folder;
+    const ToolRun run = RunTool({Log, folder.File("out.dat"), "--profile", folder.File("h.csv"),
+                                 "--threshold", "20", "--picture", folder.File("sky.png"), "--size",
+                                 "800x500", "--polar", "--profile-line", "--annotate"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const TStringList grid = ReadGrid(folder.File("out.dat"));
+    EXPECT_EQ(ReadFileBytes(folder.File("h.csv")), ProfileCsv(HorizonProfile(grid, 20)));
+    EXPECT_NE(HorizonProfile(grid, 20), HorizonProfile(grid));
+    QImage picture;
+    ASSERT_TRUE(picture.load(QString::fromStdString(folder.File("sky.png")), "PNG"));
+    EXPECT_EQ(picture.size(), QSize(800, 500));
+    const QRect bar = MapPicture(QSize(800, 500), true).ScaleBar();
+    EXPECT_EQ(picture.pixel(bar.center().x(), bar.top()), PaletteColour(Palette::Grey, 40));
+    EXPECT_EQ(picture.pixel(bar.center().x(), bar.bottom()), PaletteColour(Palette::Grey, 0));
+}
+
+TEST(ReplayToolTest, DifferenceFromTheMapComparedWith) {
+    const TemporaryFolder folder;
+    TStringList before = NewGrid();
+    FoldReport(before, 10, 10, 60); // gone in the new map
+    before.SaveToFile(folder.File("before.dat"));
+    const ToolRun run =
+        RunTool({Log, folder.File("out.dat"), "--compare", folder.File("before.dat"),
+                 "--difference", folder.File("d.png"), "--difference-cells", folder.File("d.csv")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const TStringList after = ReadGrid(folder.File("out.dat"));
+    const std::string cells = ReadFileBytes(folder.File("d.csv"));
+    EXPECT_EQ(cells, DifferenceCsv(DifferenceMap(before, after)));
+    EXPECT_NE(cells.find("\n10,10,-60\n"), std::string::npos) << cells;
+    EXPECT_NE(cells.find("\n51,39,31\n"), std::string::npos) << cells; // gained from the log
+    QImage picture;
+    ASSERT_TRUE(picture.load(QString::fromStdString(folder.File("d.png")), "PNG"));
+    EXPECT_EQ(picture.size(), QSize(540, 273));
+    const QRect bar = MapPicture(QSize(540, 273), false).ScaleBar();
+    EXPECT_EQ(picture.pixel(bar.center().x(), bar.top()), GainedColour);
+    EXPECT_EQ(picture.pixel(bar.center().x(), bar.bottom()), LostColour);
+}
+
 struct FailureCase {
     std::string name;
     // "%" stands for the test's folder.
@@ -223,6 +291,17 @@ const FailureCase FailureCases[] = {
     {"output_folder_missing", {"LOG", "%no/out.dat"}, "%no/out.dat", 1},
     {"picture_folder_missing", {"LOG", "%out.dat", "--picture", "%no/p.png"}, "%no/p.png", 1},
     {"missing_start", {"LOG", "%out.dat", "--grid", "%start.dat"}, "%start.dat", 1},
+    {"missing_compared",
+     {"LOG", "%out.dat", "--compare", "%old.dat", "--difference", "%d.png"},
+     "%old.dat",
+     1},
+    {"cells_folder_missing", {"LOG", "%out.dat", "--cells", "%no/c.csv"}, "%no/c.csv", 1},
+    {"difference_folder_missing",
+     {"LOG", "%out.dat", "--compare", "/dev/null", "--difference-cells", "%no/d.csv", "--profile",
+      "%p.csv"},
+     "%no/d.csv",
+     1},
+    {"size_3x3", {"LOG", "%out.dat", "--picture", "%p.png", "--size", "3x3"}, "", 2},
     {"no_output", {"LOG"}, "", 2},
     {"block_0", {"LOG", "%out.dat", "--block", "0"}, "", 2},
     {"average_3", {"LOG", "%out.dat", "--picture", "%p.png", "--average", "3"}, "", 2},

@@ -1,6 +1,7 @@
 #include "ReplayOptions.h"
 
 #include "EReplayUsage.h"
+#include "horizon/MapPicture.h"
 #include "horizon/SystemGrids.h"
 
 #include <algorithm>
@@ -50,6 +51,49 @@ SatelliteSystem ParseSystem(const std::string& text) {
         names += std::string(names.empty() ? "" : ", ") + SystemName(system);
     }
     Refuse("--system takes one of " + names + ", not " + Quoted(text));
+}
+
+// "WIDTHxHEIGHT", each side within what a picture can be.
+void ParseSize(const std::string& text, ReplayOptions& options) {
+    const std::size_t cross = text.find('x');
+    const auto side = [&text](std::size_t from, std::size_t to) {
+        const std::string digits = text.substr(from, to - from);
+        const bool valid =
+            !digits.empty() && digits.size() <= 5 &&
+            std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+        return valid ? std::stoi(digits) : 0;
+    };
+    const int width = cross == std::string::npos ? 0 : side(0, cross);
+    const int height = cross == std::string::npos ? 0 : side(cross + 1, text.size());
+    if (width < MapPicture::MinimumSize.width() || height < MapPicture::MinimumSize.height() ||
+        width > MapPicture::MaximumSide || height > MapPicture::MaximumSide) {
+        Refuse("--size takes WIDTHxHEIGHT in pixels from " +
+               std::to_string(MapPicture::MinimumSize.width()) + "x" +
+               std::to_string(MapPicture::MinimumSize.height()) + " to " +
+               std::to_string(MapPicture::MaximumSide) + "x" +
+               std::to_string(MapPicture::MaximumSide) + ", not " + Quoted(text));
+    }
+    options.PictureWidth = width;
+    options.PictureHeight = height;
+}
+
+int ParseThreshold(const std::string& text) {
+    for (int snr = 1; snr <= 99; ++snr) {
+        if (text == std::to_string(snr)) {
+            return snr;
+        }
+    }
+    Refuse("--threshold takes an SNR in dB from 1 to 99, not " + Quoted(text));
+}
+
+// Each option of `options` that was given needs one of `needed`.
+void RequireOneOf(const std::set<std::string>& given, const std::vector<std::string>& options,
+                  const std::vector<std::string>& needed, const std::string& what) {
+    const auto isGiven = [&given](const std::string& option) { return given.contains(option); };
+    if (std::any_of(options.begin(), options.end(), isGiven) &&
+        std::none_of(needed.begin(), needed.end(), isGiven)) {
+        Refuse(what);
+    }
 }
 
 const std::string& FileName(const std::string& what, const std::string& name) {
@@ -106,6 +150,26 @@ ReplayOptions ParseReplayArguments(const std::vector<std::string>& arguments) {
             options.Plot.Polar = true;
         } else if (argument == "--filled") {
             options.Plot.Filled = true;
+        } else if (argument == "--colour") {
+            options.Plot.Colours = Palette::Viridis;
+        } else if (argument == "--annotate") {
+            options.Annotate = true;
+        } else if (argument == "--profile-line") {
+            options.Plot.ProfileLine = true;
+        } else if (argument == "--size") {
+            ParseSize(value(), options);
+        } else if (argument == "--threshold") {
+            options.Plot.ProfileThreshold = ParseThreshold(value());
+        } else if (argument == "--cells") {
+            options.Cells = FileName(argument, value());
+        } else if (argument == "--profile") {
+            options.Profile = FileName(argument, value());
+        } else if (argument == "--compare") {
+            options.Compare = FileName(argument, value());
+        } else if (argument == "--difference") {
+            options.Difference = FileName(argument, value());
+        } else if (argument == "--difference-cells") {
+            options.DifferenceCells = FileName(argument, value());
         } else {
             Refuse("unknown option " + Quoted(argument));
         }
@@ -118,23 +182,41 @@ ReplayOptions ParseReplayArguments(const std::vector<std::string>& arguments) {
     }
     options.Input = FileName("the input", files[0]);
     options.Output = FileName("the output", files[1]);
-    if (!options.Picture && (given.contains("--polar") || given.contains("--filled") ||
-                             given.contains("--average") || given.contains("--system"))) {
-        Refuse("--system, --polar, --filled and --average shape the picture: they need --picture");
-    }
+    RequireOneOf(given, {"--system", "--filled", "--average"}, {"--picture"},
+                 "--system, --filled and --average shape the picture: they need --picture");
+    RequireOneOf(given, {"--colour", "--annotate", "--profile-line"}, {"--picture"},
+                 "--colour, --annotate and --profile-line shape the picture: they need --picture");
+    RequireOneOf(given, {"--polar", "--size"}, {"--picture", "--difference"},
+                 "--polar and --size shape the pictures: they need --picture or --difference");
+    RequireOneOf(given, {"--threshold"}, {"--profile", "--profile-line"},
+                 "--threshold sets the horizon profile's: it needs --profile or --profile-line");
+    RequireOneOf(given, {"--compare"}, {"--difference", "--difference-cells"},
+                 "--compare needs --difference or --difference-cells to write what changed");
+    RequireOneOf(given, {"--difference", "--difference-cells"}, {"--compare"},
+                 "--difference and --difference-cells need --compare: the map to compare with");
     if (options.PictureSystem && !options.AllSystems) {
         Refuse("--system draws a single system's map: it needs --all-systems");
     }
-    // Each output replaces its file, so naming one file twice would lose the first of them.
-    if (options.Output == options.Input || options.Picture == options.Input ||
-        options.Picture == options.Output) {
-        Refuse("the input, the output and the picture must be different files");
+    // Each output replaces its file, so naming one file twice would lose the first of them; the
+    // map compared with is read before any is written, so it may be the output (as the start
+    // grid may).
+    std::set<std::string> written{options.Input, options.Output};
+    for (const auto& file : {options.Picture, options.Cells, options.Profile, options.Difference,
+                             options.DifferenceCells}) {
+        if (file && !written.insert(*file).second) {
+            Refuse("the input, the output, the pictures and the tables must be different files");
+        }
+    }
+    if (options.Output == options.Input || (options.Compare && options.Compare != options.Output &&
+                                            written.contains(*options.Compare))) {
+        Refuse("the input, the output, the pictures and the tables must be different files");
     }
     if (options.AllSystems) {
         for (const SatelliteSystem system : AllSatelliteSystems) {
             const std::string systemOutput = SystemGrids::FileNameBeside(options.Output, system);
-            if (systemOutput == options.Input || options.Picture == systemOutput) {
-                Refuse("the input and the picture must not be the file of a system's map, " +
+            if (written.contains(systemOutput)) {
+                Refuse("the input, the pictures and the tables must not be the file of a "
+                       "system's map, " +
                        Quoted(systemOutput));
             }
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HorizonPicture.h"
 #include "horizon/PlotSettings.h"
 #include "horizon/SatelliteSystem.h"
 
@@ -10,7 +11,10 @@
 
 inline constexpr const char* ReplayUsage =
     "usage: skyfence-replay INPUT OUTPUT.dat [--all-systems] [--grid START.dat] [--block N] "
-    "[--picture FILE.png [--system NAME] [--polar] [--filled] [--average 1|2|5|10]]";
+    "[--picture FILE.png [--system NAME] [--polar] [--filled] [--average 1|2|5|10] [--colour] "
+    "[--annotate] [--profile-line] [--size WIDTHxHEIGHT]] [--cells CELLS.csv] "
+    "[--profile PROFILE.csv] [--threshold DB] [--compare BEFORE.dat [--difference DIFF.png] "
+    "[--difference-cells DIFF.csv]]";
 
 // What one run of the replay tool does.
 struct ReplayOptions {
@@ -27,7 +31,21 @@ struct ReplayOptions {
     // The system whose map the picture shows; the combined map when absent.
     std::optional<SatelliteSystem> PictureSystem;
     std::size_t BlockSize = DefaultBlockSize;
+    // The picture's palette, layout and profile line; the profile's threshold.
     PlotSettings Plot;
+    // Compass letters, rings or ticks and the scale bar around the picture's plot.
+    bool Annotate = false;
+    // Of each picture written; the plot alone fills it unless annotated.
+    int PictureWidth = HorizonPictureWidth;
+    int PictureHeight = HorizonPictureHeight;
+    // The output's map as comma-separated cells, and its horizon profile.
+    std::optional<std::string> Cells;
+    std::optional<std::string> Profile;
+    // The map the output's is compared with, and what is written of the difference: a picture
+    // (annotated, in the layout of --polar and the size of --size) and its cells.
+    std::optional<std::string> Compare;
+    std::optional<std::string> Difference;
+    std::optional<std::string> DifferenceCells;
     bool Help = false;
 };
 

@@ -2,13 +2,19 @@
 
 #include "HorizonPicture.h"
 #include "ReceptionReplay.h"
+#include "horizon/DifferenceMap.h"
 #include "horizon/HorizonGrid.h"
+#include "horizon/HorizonProfile.h"
+#include "horizon/MapCsv.h"
+#include "horizon/MapPicture.h"
+#include "horizon/PngFile.h"
 #include "horizon/SystemGrids.h"
 #include "platform/AtomicFileWriter.h"
 #include "platform/Exception.h"
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -34,6 +40,14 @@ const TStringList& PictureGrid(const ReceptionReplay& replay, const ReplayOption
     return *grid;
 }
 
+std::string PictureOf(const TStringList& grid, const ReplayOptions& options) {
+    if (!options.Annotate) {
+        return HorizonPicturePng(grid, options.Plot, options.PictureWidth, options.PictureHeight);
+    }
+    return PngBytes(MapPicture({options.PictureWidth, options.PictureHeight}, options.Plot.Polar)
+                        .Draw(grid, options.Plot));
+}
+
 } // namespace
 
 void RunReplay(const ReplayOptions& options) {
@@ -46,8 +60,18 @@ void RunReplay(const ReplayOptions& options) {
     if (options.AllSystems && options.StartGrid) {
         LoadStartSystemGrids(replay.Systems(), *options.StartGrid);
     }
+    // Read before the log, so that a missing file does not wait for a long replay.
+    std::optional<TStringList> before;
+    if (options.Compare) {
+        before.emplace();
+        before->LoadFromFile(*options.Compare);
+    }
     replay.FeedFile(options.Input, options.BlockSize);
     const TStringList* pictureGrid = options.Picture ? &PictureGrid(replay, options) : nullptr;
+    std::optional<DifferenceMap> difference;
+    if (before) {
+        difference.emplace(*before, replay.Grid());
+    }
 
     // Every file is staged before any is committed: an output that cannot be written then
     // leaves the others untouched too, not a data file without its picture.
@@ -65,7 +89,25 @@ void RunReplay(const ReplayOptions& options) {
         }
     }
     if (pictureGrid != nullptr) {
-        stage(*options.Picture, HorizonPicturePng(*pictureGrid, options.Plot));
+        stage(*options.Picture, PictureOf(*pictureGrid, options));
+    }
+    if (options.Cells) {
+        stage(*options.Cells, CellsCsv(replay.Grid()));
+    }
+    if (options.Profile) {
+        stage(*options.Profile,
+              ProfileCsv(HorizonProfile(replay.Grid(), options.Plot.ProfileThreshold)));
+    }
+    if (difference) {
+        if (options.Difference) {
+            stage(*options.Difference,
+                  PngBytes(
+                      MapPicture({options.PictureWidth, options.PictureHeight}, options.Plot.Polar)
+                          .Draw(*difference)));
+        }
+        if (options.DifferenceCells) {
+            stage(*options.DifferenceCells, DifferenceCsv(*difference));
+        }
     }
     for (const auto& output : outputs) {
         output->Commit();

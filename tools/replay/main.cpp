@@ -4,12 +4,27 @@
 #include "ReplayOptions.h"
 #include "ReplayRun.h"
 
+#include <QGuiApplication>
+
 #include <algorithm>
 #include <exception>
 #include <iostream>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
+
+namespace {
+
+// Nothing is shown: Qt's notes about the display platform (a runtime folder not set, say) are no
+// concern of the user and would read as a failure. Its errors still go out.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        std::cerr << message.toStdString() << '\n';
+    }
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     constexpr const char* Name = "skyfence-replay";
@@ -19,6 +34,17 @@ int main(int argc, char* argv[]) {
         if (options.Help) {
             std::cout << ReplayUsage << '\n';
             return 0;
+        }
+        // Text on pictures needs fonts, which need the application object; nothing is shown,
+        // so no display is needed either.
+        int applicationArgc = 1;
+        std::optional<QGuiApplication> application;
+        if (options.Annotate || options.Difference) {
+            qInstallMessageHandler(QuietQtMessages);
+            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+            }
+            application.emplace(applicationArgc, argv);
         }
         RunReplay(options);
         return 0;
