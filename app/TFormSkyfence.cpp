@@ -10,7 +10,11 @@
 #include "horizon/CompassLetters.h"
 #include "horizon/HorizonGrid.h"
 #include "horizon/HorizonPlot.h"
+#include "horizon/MapExport.h"
 #include "horizon/MouseReadout.h"
+#include "horizon/PaletteColours.h"
+#include "horizon/PaletteSetting.h"
+#include "horizon/PlotLegend.h"
 #include "horizon/ReceivePath.h"
 #include "horizon/ReceiverModeSetting.h"
 #include "horizon/SatelliteTexts.h"
@@ -33,6 +37,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
@@ -136,6 +141,8 @@ TFormSkyfence::TFormSkyfence(const std::string& dataFolder) : dataFolder_(dataFo
         SetReceiver(receiver.chosen == 1 ? ReceiverMode::AllSystems : ReceiverMode::GpsOnly);
     };
     RunModal = [](QDialog& dialog) { dialog.exec(); };
+    ChooseExportFile = [this](const std::string& kind) { return ShowExportDialog(kind); };
+    ChoosePictureSize = [this] { return ShowPictureSizeDialog(); };
     FormCreate();
 }
 
@@ -261,6 +268,12 @@ void TFormSkyfence::CreateMenus() {
     QMenu* file = menuBar()->addMenu("&File");
     file->setObjectName("MenuFile");
     MakeAction(file, "MenuFileLoadExistingResults", "Load ...");
+    // Results to keep: the map of the tab in view, and the difference of two loaded maps.
+    MakeAction(file, "MenuFileCompare", "Compare with ...");
+    file->addSeparator();
+    MakeAction(file, "MenuFileExportPicture", "Export picture ...");
+    MakeAction(file, "MenuFileExportCells", "Export cells ...");
+    MakeAction(file, "MenuFileExportProfile", "Export horizon profile ...");
     file->addSeparator();
     MakeAction(file, "MenuFileSetup", "Setup");
     file->addSeparator();
@@ -305,6 +318,20 @@ void TFormSkyfence::CreateMenus() {
     for (const SatelliteSystem each : AllSatelliteSystems) {
         addSystem(each, SystemName(each));
     }
+    menuPopupProfile_ = MakeAction(popupMenuDisplay_, "MenuPopupProfile", "Horizon profile");
+    menuPopupProfile_->setCheckable(true);
+    QMenu* colours = popupMenuDisplay_->addMenu("Colours");
+    colours->setObjectName("MenuPopupColours");
+    auto* paletteGroup = new QActionGroup(this);
+    paletteGroup->setExclusive(true);
+    for (const auto& [palette, name] : {std::pair{Palette::Grey, "MenuPopupPaletteGrey"},
+                                        std::pair{Palette::Viridis, "MenuPopupPaletteViridis"}}) {
+        QAction* item = colours->addAction(ToQString(PaletteToText(palette)));
+        item->setObjectName(name);
+        item->setCheckable(true);
+        paletteGroup->addAction(item);
+        menuPopupPalettes_.emplace_back(palette, item);
+    }
 }
 
 void TFormSkyfence::ConnectHandlers() {
@@ -319,6 +346,19 @@ void TFormSkyfence::ConnectHandlers() {
             }));
     connect(Component<QAction>("MenuFileLoadExistingResults"), &QAction::triggered, this,
             App::Guarded([this] { MenuFileLoadExistingResultsClick(); }));
+    connect(Component<QAction>("MenuFileCompare"), &QAction::triggered, this,
+            App::Guarded([this] { MenuFileCompareClick(); }));
+    for (const auto& [name, kind] :
+         {std::pair{"MenuFileExportPicture", "picture"}, std::pair{"MenuFileExportCells", "cells"},
+          std::pair{"MenuFileExportProfile", "profile"}}) {
+        connect(Component<QAction>(name), &QAction::triggered, this,
+                App::Guarded([this, kind = std::string(kind)] { MenuFileExportClick(kind); }));
+    }
+    connect(menuPopupProfile_, &QAction::triggered, this, App::Guarded([this] { PlotBoth(); }));
+    for (const auto& [palette, item] : menuPopupPalettes_) {
+        connect(item, &QAction::triggered, this,
+                App::Guarded([this, choice = palette] { MenuPopupPaletteClick(choice); }));
+    }
     connect(Component<QAction>("MenuFileExit"), &QAction::triggered, this,
             App::Guarded([this] { MenuFileExitClick(); }));
     connect(Component<QAction>("MenuFileSetup"), &QAction::triggered, this,
@@ -370,6 +410,10 @@ void TFormSkyfence::FormCreate() {
     ConstructSatelliteRows();
     satelliteRows_->Index(*this, *skyTable_);
     SetReceiver(ReceiverModeSetting(SettingsKey, comPort_->Name()).Read());
+    palette_ = PaletteSetting(SettingsKey).Read();
+    for (const auto& [choice, item] : menuPopupPalettes_) {
+        item->setChecked(choice == palette_);
+    }
     averageWidth_ = 1;
     for (std::size_t i = 0; i < AverageWidths.size(); ++i) {
         menuPopupAverage_[i]->setText(QString::number(AverageWidths[i]) + ToQString(DegreeSign));
@@ -427,7 +471,7 @@ void TFormSkyfence::showEvent(QShowEvent* event) {
 }
 
 void TFormSkyfence::FormShow() {
-    PlotHorizon(*liveBitmap_, grids_.LiveMap(plotSystem_), CurrentPlotSettings());
+    PlotLive();
     ShowPortSummary();
     timerRun_->start();
 }
@@ -449,7 +493,7 @@ void TFormSkyfence::FormClose() {
 }
 
 void TFormSkyfence::TimerRefreshTimer() {
-    PlotHorizon(*liveBitmap_, grids_.LiveMap(plotSystem_), CurrentPlotSettings());
+    PlotLive();
 }
 
 void TFormSkyfence::TimerHousekeepingTimer() {
@@ -548,7 +592,8 @@ void TFormSkyfence::MenuFileLoadExistingResultsClick() {
     }
     grids_.LoadedFileName = *path;
     grids_.LoadGrid(*path);
-    PlotHorizon(*loadedBitmap_, grids_.LoadedGrid, CurrentPlotSettings());
+    difference_.reset();
+    PlotLoaded();
     pageControlMain_->setCurrentWidget(tabSheetLoadedData_);
 }
 
@@ -616,7 +661,7 @@ void TFormSkyfence::MenuPopupSystemClick(std::optional<SatelliteSystem> system) 
     for (const auto& [choice, item] : menuPopupSystems_) {
         item->setChecked(choice == plotSystem_);
     }
-    PlotHorizon(*liveBitmap_, grids_.LiveMap(plotSystem_), CurrentPlotSettings());
+    PlotLive();
 }
 
 // The status area appears with its first message: the program often runs unattended, so nothing
@@ -629,13 +674,124 @@ void TFormSkyfence::ShowStatus(const QString& text) {
 }
 
 PlotSettings TFormSkyfence::CurrentPlotSettings() const {
-    return {averageWidth_, menuPopupFilled_->isChecked(), menuPopupPolar_->isChecked()};
+    PlotSettings settings{averageWidth_, menuPopupFilled_->isChecked(),
+                          menuPopupPolar_->isChecked()};
+    settings.Colours = palette_;
+    settings.ProfileLine = menuPopupProfile_->isChecked();
+    return settings;
 }
 
 void TFormSkyfence::PlotBoth() {
-    const PlotSettings settings = CurrentPlotSettings();
-    PlotHorizon(*liveBitmap_, grids_.LiveMap(plotSystem_), settings);
-    PlotHorizon(*loadedBitmap_, grids_.LoadedGrid, settings);
+    PlotLive();
+    PlotLoaded();
+}
+
+// The grey plot is the picture it always was; the colour palette brings its key along.
+void TFormSkyfence::PlotLive() {
+    PlotHorizon(*liveBitmap_, grids_.LiveMap(plotSystem_), CurrentPlotSettings());
+    if (palette_ != Palette::Grey) {
+        const PaletteScale scale = ScaleOf(palette_);
+        DrawPlotLegend(*liveBitmap_, scale.Low, scale.High,
+                       [this](int value) { return PaletteColour(palette_, value); });
+    }
+}
+
+void TFormSkyfence::PlotLoaded() {
+    if (!difference_) {
+        PlotHorizon(*loadedBitmap_, grids_.LoadedGrid, CurrentPlotSettings());
+        if (palette_ != Palette::Grey && grids_.LoadedGrid.Count() == 360) {
+            const PaletteScale scale = ScaleOf(palette_);
+            DrawPlotLegend(*loadedBitmap_, scale.Low, scale.High,
+                           [this](int value) { return PaletteColour(palette_, value); });
+        }
+        return;
+    }
+    PlotDifference(*loadedBitmap_, *difference_, menuPopupPolar_->isChecked());
+    const int largest = std::max(difference_->Largest(), 1);
+    DrawPlotLegend(*loadedBitmap_, -largest, largest,
+                   [largest](int value) { return DifferenceColour(value, largest); });
+}
+
+void TFormSkyfence::MenuPopupPaletteClick(Palette palette) {
+    palette_ = palette;
+    for (const auto& [choice, item] : menuPopupPalettes_) {
+        item->setChecked(choice == palette_);
+    }
+    PlotBoth();
+    PaletteSetting(SettingsKey).Write(palette_);
+}
+
+// The map loaded first is "before"; the one chosen here "after": what moving the antenna gained
+// shows in red, what it lost in blue.
+void TFormSkyfence::MenuFileCompareClick() {
+    if (grids_.LoadedGrid.Count() != 360) {
+        throw Exception("Load the map to compare with first (File > Load ...).");
+    }
+    const std::optional<std::string> path = ChooseDataFile ? ChooseDataFile() : std::nullopt;
+    if (!path) {
+        return;
+    }
+    TStringList after;
+    after.LoadFromFile(*path);
+    difference_.emplace(grids_.LoadedGrid, after);
+    PlotLoaded();
+    pageControlMain_->setCurrentWidget(tabSheetLoadedData_);
+}
+
+// The file tab's map (or difference) while it is in view, the live map otherwise.
+MapExport TFormSkyfence::CurrentMap() const {
+    if (pageControlMain_->currentWidget() == tabSheetLoadedData_) {
+        if (difference_) {
+            return MapExport(*difference_, menuPopupPolar_->isChecked());
+        }
+        if (grids_.LoadedGrid.Count() != 360) {
+            throw Exception("No map is loaded on this tab (File > Load ...).");
+        }
+        return MapExport(grids_.LoadedGrid, CurrentPlotSettings());
+    }
+    return MapExport(grids_.LiveMap(plotSystem_), CurrentPlotSettings());
+}
+
+void TFormSkyfence::MenuFileExportClick(const std::string& kind) {
+    const MapExport map = CurrentMap();
+    std::optional<QSize> size;
+    if (kind == "picture" && !(size = ChoosePictureSize ? ChoosePictureSize() : std::nullopt)) {
+        return;
+    }
+    const std::optional<std::string> path =
+        ChooseExportFile ? ChooseExportFile(kind) : std::nullopt;
+    if (!path) {
+        return;
+    }
+    if (kind == "picture") {
+        map.SavePicture(*path, *size);
+    } else if (kind == "cells") {
+        map.SaveCells(*path);
+    } else {
+        map.SaveProfile(*path);
+    }
+}
+
+std::optional<std::string> TFormSkyfence::ShowExportDialog(const std::string& kind) {
+    const bool picture = kind == "picture";
+    const QString file = QFileDialog::getSaveFileName(
+        this, picture ? "Export picture" : QString::fromStdString("Export " + kind),
+        QString::fromStdString(dataFolder_ +
+                               (picture ? "Skyfence.png" : "Skyfence-" + kind + ".csv")),
+        picture ? "PNG pictures (*.png)" : "CSV tables (*.csv)");
+    return file.isEmpty() ? std::nullopt : std::optional(FromQString(file));
+}
+
+std::optional<QSize> TFormSkyfence::ShowPictureSizeDialog() {
+    const QStringList sizes = {"800 x 600", "1200 x 900", "1600 x 1200", "2400 x 1800"};
+    bool chosen = false;
+    const QString size =
+        QInputDialog::getItem(this, "Export picture", "Size in pixels:", sizes, 1, false, &chosen);
+    if (!chosen) {
+        return std::nullopt;
+    }
+    const QStringList sides = size.split(" x ");
+    return QSize(sides.at(0).toInt(), sides.at(1).toInt());
 }
 
 void TFormSkyfence::MenuPopupAverageClick(QAction* sender) {

@@ -2,7 +2,9 @@
 
 #include "ControlUpdates.h"
 #include "connection/ConnectionState.h"
+#include "horizon/DifferenceMap.h"
 #include "horizon/HorizonGrids.h"
+#include "horizon/Palette.h"
 #include "horizon/PlotSettings.h"
 #include "horizon/ReceiverMode.h"
 #include "horizon/SatelliteSystem.h"
@@ -11,6 +13,7 @@
 #include "serial/ComTypes.h"
 
 #include <QMainWindow>
+#include <QSize>
 
 #include <array>
 #include <functional>
@@ -29,6 +32,7 @@ class QMenu;
 class QPushButton;
 class QTabWidget;
 class QTimer;
+class MapExport;
 class ReceivePath;
 class ReceiverConnection;
 class SatelliteRows;
@@ -64,6 +68,10 @@ public:
     std::function<void(TCustomComPort& port)> RunSetup;
     // Shows a dialog modally; QDialog::exec unless replaced (tests do).
     std::function<void(QDialog& dialog)> RunModal;
+    // Picks the file an export writes (`kind` names it: "picture", "cells", "profile"), and the
+    // picture's size; dialogs unless replaced (tests do).
+    std::function<std::optional<std::string>(const std::string& kind)> ChooseExportFile;
+    std::function<std::optional<QSize>()> ChoosePictureSize;
 
     // The box "About..." shows; made by the program after the window, not owned here.
     void SetAboutBox(QDialog* aboutBox) { aboutBox_ = aboutBox; }
@@ -78,6 +86,9 @@ public:
     void SetReceiver(ReceiverMode mode);
     // The map the live plot shows: the combined one (no system) or one system's.
     std::optional<SatelliteSystem> PlotSystem() const { return plotSystem_; }
+    Palette PlotPalette() const { return palette_; }
+    // The file tab's difference of two maps, while it shows one.
+    const std::optional<DifferenceMap>& Difference() const { return difference_; }
     int AverageWidth() const { return averageWidth_; }
     TExtBitmap& LiveBitmap() { return *liveBitmap_; }
     TExtBitmap& LoadedBitmap() { return *loadedBitmap_; }
@@ -120,6 +131,14 @@ private:
     void MenuPopupFilledClick();
     void MenuPopupPolarClick();
     void MenuPopupSystemClick(std::optional<SatelliteSystem> system);
+    void MenuPopupPaletteClick(Palette palette);
+    void MenuFileCompareClick();
+    void MenuFileExportClick(const std::string& kind);
+    MapExport CurrentMap() const;
+    std::optional<std::string> ShowExportDialog(const std::string& kind);
+    std::optional<QSize> ShowPictureSizeDialog();
+    void PlotLive();
+    void PlotLoaded();
     void ShowStatus(const QString& text);
     void ImageAzElMouseMove(int x, int y);
     void ImageAzElMouseLeave();
@@ -173,6 +192,10 @@ private:
     QAction* menuPopupPolar_ = nullptr;
     std::vector<std::pair<std::optional<SatelliteSystem>, QAction*>> menuPopupSystems_;
     std::optional<SatelliteSystem> plotSystem_;
+    Palette palette_ = DefaultPalette;
+    QAction* menuPopupProfile_ = nullptr;
+    std::vector<std::pair<Palette, QAction*>> menuPopupPalettes_;
+    std::optional<DifferenceMap> difference_;
     SkyTable* skyTable_ = nullptr;
     std::array<QLabel*, 10> compassLabels_{};
     ControlUpdates controlUpdates_;

@@ -194,6 +194,11 @@ void PlotGrey(TExtBitmap& target, const Cells& cells, bool polar) {
     } else {
         DrawRectangular(cells, grey);
     }
+    // A target the colour palette or the profile line turned into 24 bits is the window's grey
+    // plot again.
+    if (target.PixelFormat() != TPixelFormat::pf8bit) {
+        target.SetPixelFormat(TPixelFormat::pf8bit);
+    }
     StretchRaster(raster, target, polar);
 
     // The target shows exactly the grey levels drawn.

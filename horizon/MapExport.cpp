@@ -1,0 +1,35 @@
+#include "MapExport.h"
+
+#include "HorizonProfile.h"
+#include "MapCsv.h"
+#include "MapPicture.h"
+#include "PngFile.h"
+#include "platform/Exception.h"
+
+MapExport::MapExport(TStringList grid, const PlotSettings& settings)
+    : grid_(std::move(grid)), settings_(settings) {}
+
+MapExport::MapExport(DifferenceMap difference, bool polar) : difference_(std::move(difference)) {
+    settings_.Polar = polar;
+}
+
+void MapExport::SavePicture(const std::string& path, QSize size) const {
+    const MapPicture picture(size, settings_.Polar);
+    SavePng(path, difference_ ? picture.Draw(*difference_) : picture.Draw(grid_, settings_));
+}
+
+void MapExport::SaveCells(const std::string& path) const {
+    if (difference_) {
+        SaveDifferenceCsv(path, *difference_);
+    } else {
+        SaveCellsCsv(path, grid_);
+    }
+}
+
+void MapExport::SaveProfile(const std::string& path) const {
+    if (difference_) {
+        throw Exception("A difference of two maps has no horizon profile; export it from the map "
+                        "itself.");
+    }
+    SaveProfileCsv(path, HorizonProfile(grid_, settings_.ProfileThreshold));
+}

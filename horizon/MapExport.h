@@ -1,0 +1,29 @@
+#pragma once
+
+#include "DifferenceMap.h"
+#include "PlotSettings.h"
+#include "platform/TStringList.h"
+
+#include <QSize>
+
+#include <optional>
+#include <string>
+
+// One map as a user takes it away: the annotated picture, the raised cells and the horizon
+// profile, each written atomically and failing with a message that names the file. A map of
+// received signal or the difference of two; the window exports whichever its tab shows.
+class MapExport {
+public:
+    MapExport(TStringList grid, const PlotSettings& settings);
+    MapExport(DifferenceMap difference, bool polar);
+
+    void SavePicture(const std::string& path, QSize size) const;
+    void SaveCells(const std::string& path) const;
+    // A difference has no horizon: raises Exception saying so.
+    void SaveProfile(const std::string& path) const;
+
+private:
+    TStringList grid_;
+    PlotSettings settings_;
+    std::optional<DifferenceMap> difference_;
+};

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QRgb>
+
+#include <functional>
+
+class TExtBitmap;
+
+// The key to a plot's colours, drawn over the top right corner of the window's plot, where the
+// polar layout leaves white and the rectangular one shows the zenith: a bar from `low` to `high`
+// dB in `colour`, its ends labelled. For the colour palette and the difference of two maps; the
+// grey plot keeps its picture as it always was, without one.
+void DrawPlotLegend(TExtBitmap& target, int low, int high,
+                    const std::function<QRgb(int value)>& colour);

@@ -1,0 +1,135 @@
+// The results a user keeps, from the window: the colour palette (kept between runs) and its key,
+// the horizon profile line, the exports of the tab's map, and the difference of two maps.
+#include "app/TFormSkyfence.h"
+#include "horizon/HorizonGrid.h"
+#include "horizon/PaletteSetting.h"
+#include "imaging/TExtBitmap.h"
+#include "platform/TRegistry.h"
+
+#include "TemporaryFolder.h"
+#include "WindowTestMain.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QImage>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <filesystem>
+
+namespace {
+
+using testing::HasSubstr;
+using testing::StartsWith;
+
+class MapResults : public testing::Test {
+protected:
+    void SetUp() override {
+        ShownMessages().clear();
+        std::filesystem::remove(TRegistry::DefaultFile());
+        TStringList grid = NewGrid();
+        // Open sky to the south, up from 10 degrees.
+        for (int elevation = 10; elevation <= 90; ++elevation) {
+            FoldReport(grid, 180, elevation, 45);
+        }
+        grid.SaveToFile(folder.File("Skyfence.dat"));
+        TStringList moved = NewGrid();
+        FoldReport(moved, 90, 20, 40);
+        moved.SaveToFile(folder.File("moved.dat"));
+    }
+    void TearDown() override {
+        form_.reset();
+        std::filesystem::remove(TRegistry::DefaultFile());
+    }
+    TFormSkyfence& Start() {
+        form_ = std::make_unique<TFormSkyfence>(folder.Path());
+        form_->RunSetup = [](TCustomComPort&) {};
+        form_->ChooseExportFile = [this](const std::string& kind) {
+            return std::optional(folder.File("export-" + kind));
+        };
+        form_->ChoosePictureSize = [] { return std::optional(QSize(800, 600)); };
+        form_->show();
+        PumpWindow([&] { return !form_->findChild<QTimer*>("TimerRun")->isActive(); });
+        ShownMessages().clear();
+        return *form_;
+    }
+    void Trigger(const char* name) { form_->findChild<QAction*>(name)->trigger(); }
+    std::string Exported(const char* kind) {
+        return ReadFileBytes(folder.File(std::string("export-") + kind));
+    }
+
+    TemporaryFolder folder;
+    std::unique_ptr<TFormSkyfence> form_;
+};
+
+TEST_F(MapResults, PaletteIsKeptBetweenRunsAndTheGreyPlotStaysAsItWas) {
+    TFormSkyfence& form = Start();
+    EXPECT_EQ(form.PlotPalette(), Palette::Grey);
+    EXPECT_TRUE(form.findChild<QAction*>("MenuPopupPaletteGrey")->isChecked());
+    EXPECT_EQ(form.LiveBitmap().PixelFormat(), TPixelFormat::pf8bit);
+    const QImage grey = form.LiveBitmap().Image().convertToFormat(QImage::Format_RGB32);
+
+    Trigger("MenuPopupPaletteViridis");
+    EXPECT_EQ(form.LiveBitmap().PixelFormat(), TPixelFormat::pf24bit);
+    EXPECT_NE(form.LiveBitmap().Image().convertToFormat(QImage::Format_RGB32), grey);
+    EXPECT_EQ(PaletteSetting(TFormSkyfence::SettingsKey).Read(), Palette::Viridis);
+    form_.reset();
+    TFormSkyfence& again = Start();
+    EXPECT_EQ(again.PlotPalette(), Palette::Viridis);
+    EXPECT_TRUE(again.findChild<QAction*>("MenuPopupPaletteViridis")->isChecked());
+
+    Trigger("MenuPopupPaletteGrey");
+    EXPECT_EQ(again.LiveBitmap().PixelFormat(), TPixelFormat::pf8bit);
+    EXPECT_EQ(again.LiveBitmap().Image().convertToFormat(QImage::Format_RGB32), grey);
+}
+
+TEST_F(MapResults, ProfileLineComesAndGoesWithItsMenuItem) {
+    TFormSkyfence& form = Start();
+    const QImage plain = form.LiveBitmap().Image().convertToFormat(QImage::Format_RGB32);
+    Trigger("MenuPopupProfile");
+    EXPECT_NE(form.LiveBitmap().Image().convertToFormat(QImage::Format_RGB32), plain);
+    Trigger("MenuPopupProfile");
+    EXPECT_EQ(form.LiveBitmap().Image().convertToFormat(QImage::Format_RGB32), plain);
+}
+
+TEST_F(MapResults, ExportsTakeTheMapOfTheTabInView) {
+    TFormSkyfence& form = Start();
+    Trigger("MenuFileExportPicture");
+    Trigger("MenuFileExportCells");
+    Trigger("MenuFileExportProfile");
+    EXPECT_TRUE(ShownMessages().empty());
+    EXPECT_EQ(QImage(QString::fromStdString(folder.File("export-picture"))).size(),
+              QSize(800, 600));
+    EXPECT_THAT(Exported("cells"), StartsWith("azimuth,elevation,snr\n180,10,45\n"));
+    EXPECT_THAT(Exported("profile"), HasSubstr("\n179,\n180,10\n181,\n"));
+
+    // Before and after: the map loaded first, then the one compared with it.
+    const std::vector<std::string> chosen = {folder.File("Skyfence.dat"), folder.File("moved.dat")};
+    std::size_t next = 0;
+    form.ChooseDataFile = [&] { return std::optional(chosen.at(next++)); };
+    Trigger("MenuFileLoadExistingResults");
+    Trigger("MenuFileCompare");
+    ASSERT_TRUE(form.Difference().has_value());
+    EXPECT_EQ(form.Difference()->At(90, 20), 40);
+    EXPECT_EQ(form.Difference()->At(180, 10), -45);
+    EXPECT_EQ(form.findChild<QTabWidget*>("PageControlMain")->currentWidget()->objectName(),
+              "TabSheetLoadedData");
+    Trigger("MenuFileExportCells");
+    EXPECT_THAT(Exported("cells"), StartsWith("azimuth,elevation,difference\n"));
+    Trigger("MenuFileExportProfile");
+    ASSERT_EQ(ShownMessages().size(), 1u);
+    EXPECT_THAT(ShownMessages()[0], HasSubstr("no horizon profile"));
+}
+
+TEST_F(MapResults, CompareNeedsAMapLoadedFirst) {
+    TFormSkyfence& form = Start();
+    form.ChooseDataFile = [&] { return std::optional(folder.File("moved.dat")); };
+    Trigger("MenuFileCompare");
+    ASSERT_EQ(ShownMessages().size(), 1u);
+    EXPECT_THAT(ShownMessages()[0], HasSubstr("Load the map"));
+    EXPECT_FALSE(form.Difference().has_value());
+}
+
+} // namespace
