@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-// What the command line may change. Without arguments the program keeps its map beside itself,
-// as it always has; a service names a folder of its own instead.
+// What the command line may change. Without arguments the program keeps its map where
+// DataFolder puts it (beside itself where it may write there); a service names a folder instead.
 struct ProgramOptions {
-    // The folder of the data files, with a trailing "/"; none: the program's own folder.
+    // The folder of the data files, with a trailing "/"; none: DataFolder's choice.
     std::optional<std::string> dataFolder;
 
     // The arguments after the program's name (the toolkit's own already taken out). Raises

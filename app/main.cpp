@@ -4,7 +4,7 @@
 #include "TerminationSignals.h"
 #include "about/TAboutBoxWEX1.h"
 #include "imaging/TExtBitmap.h"
-#include "platform/ExecutablePath.h"
+#include "platform/DataFolder.h"
 #include "platform/Mbcs.h"
 
 #include <QApplication>
@@ -13,7 +13,6 @@
 
 #include <csignal>
 #include <cstdio>
-#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -23,13 +22,11 @@ int main(int argc, char** argv) {
     // ending the program with the map unsaved.
     std::signal(SIGXFSZ, SIG_IGN);
     TSkyfenceApplication application(argc, argv);
-    ProgramOptions options;
+    std::string dataFolder;
     try {
-        options = ProgramOptions::Parse(std::vector<std::string>(argv + 1, argv + argc));
-        if (options.dataFolder) {
-            // A service's first start finds its folder made.
-            std::filesystem::create_directories(*options.dataFolder);
-        }
+        const ProgramOptions options =
+            ProgramOptions::Parse(std::vector<std::string>(argv + 1, argv + argc));
+        dataFolder = DataFolder(options.dataFolder).Path();
     } catch (const std::exception& error) {
         std::fprintf(stderr, "skyfence: %s\n", error.what());
         return 2;
@@ -38,7 +35,7 @@ int main(int argc, char** argv) {
     RegisterExtBitmap();
     int result = 0;
     {
-        TFormSkyfence form(options.dataFolder.value_or(ExecutableFolder()));
+        TFormSkyfence form(dataFolder);
         // Centred on the window, which shows it for "About...".
         TAboutBoxWEX1 aboutBox(&form);
         form.SetAboutBox(&aboutBox);

@@ -3,6 +3,7 @@
 #include "AtomicFileWriter.h"
 #include "FileContent.h"
 #include "FileDescriptor.h"
+#include "HomeFolder.h"
 #include "SystemError.h"
 
 #include <array>
@@ -12,7 +13,6 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <pwd.h>
 #include <string_view>
 #include <unistd.h>
 
@@ -398,28 +398,18 @@ bool HasLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
-std::string HomeFolder() {
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && *home != '\0') {
-        return home;
-    }
-    std::array<char, 4096> buffer{};
-    passwd entry{};
-    passwd* result = nullptr;
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &result) == 0 &&
-        result != nullptr && result->pw_dir != nullptr && *result->pw_dir != '\0') {
-        return result->pw_dir;
-    }
-    throw ERegistryException("Cannot find the home folder for the registry file");
-}
-
 } // namespace
 
 std::string TRegistry::DefaultFile() {
     const char* config = std::getenv("XDG_CONFIG_HOME");
-    const std::string folder =
-        config != nullptr && config[0] == '/' ? std::string(config) : HomeFolder() + "/.config";
-    return folder + "/skyfence/registry.reg";
+    if (config != nullptr && config[0] == '/') {
+        return std::string(config) + "/skyfence/registry.reg";
+    }
+    const std::optional<std::string> home = HomeFolder();
+    if (!home) {
+        throw ERegistryException("Cannot find the home folder for the registry file");
+    }
+    return *home + "/.config/skyfence/registry.reg";
 }
 
 TRegistry::TRegistry(std::string file) : file_(std::move(file)) {}

@@ -68,7 +68,9 @@ TEST_F(ProgramFaults, ReadOnlyFolderIsReportedAndTheMapSavedOnceItIsWritable) {
     ::chmod(installation.Folder().c_str(), 0555);
     ChildProgramOptions options = Options();
     options.unprivileged = true;
-    ChildProgram program(installation.Program(), {}, options);
+    // Named: left to itself, the program keeps its maps in the user's data folder when its own
+    // folder is read-only.
+    ChildProgram program(installation.Program(), {"--data-folder", installation.Folder()}, options);
     ASSERT_TRUE(Receives(program, simulator.device));
 
     // The save at the end fails: the window stays, with the reason.

@@ -11,7 +11,8 @@ std::vector<std::string> Arguments(const std::string& link,
 
 } // namespace
 
-Simulator::Simulator(const std::string& link, const std::vector<std::string>& options)
-    : program(SKYFENCE_SIM, Arguments(link, options)) {
+Simulator::Simulator(const std::string& link, const std::vector<std::string>& options,
+                     const std::string& executable)
+    : program(executable, Arguments(link, options)) {
     device = program.ReadLine(std::chrono::seconds(10)).value_or("");
 }
