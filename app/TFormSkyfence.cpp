@@ -585,6 +585,12 @@ void TFormSkyfence::ShowConnection(ConnectionState state) {
     }
 }
 
+void TFormSkyfence::TellDataFolder() {
+    const std::string text = "The maps are kept in " + dataFolder_;
+    ShowStatus(ToQString(text));
+    TSkyfenceApplication::LogStatus(text);
+}
+
 void TFormSkyfence::MenuFileLoadExistingResultsClick() {
     const std::optional<std::string> path = ChooseDataFile ? ChooseDataFile() : std::nullopt;
     if (!path) {

@@ -49,7 +49,8 @@ class TwexImage;
 // Components are children of the window, named as in its design, and found again by name.
 class TFormSkyfence : public QMainWindow {
 public:
-    // `dataFolder` (ending in "/") holds the live data file: the program's own folder.
+    // `dataFolder` (ending in "/") holds the live data file: the program's own folder, or where
+    // the command line or the user's data folder put it.
     explicit TFormSkyfence(const std::string& dataFolder);
     ~TFormSkyfence() override;
 
@@ -78,6 +79,8 @@ public:
 
     TComPort& ComPort() { return *comPort_; }
     ReceiverConnection& Connection() { return *connection_; }
+    // Says in the status area where the maps are kept.
+    void TellDataFolder();
 
     HorizonGrids& Grids() { return grids_; }
     ReceivePath& Reception() { return *receivePath_; }

@@ -13,6 +13,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -22,11 +23,11 @@ int main(int argc, char** argv) {
     // ending the program with the map unsaved.
     std::signal(SIGXFSZ, SIG_IGN);
     TSkyfenceApplication application(argc, argv);
-    std::string dataFolder;
+    std::optional<DataFolder> dataFolder;
     try {
         const ProgramOptions options =
             ProgramOptions::Parse(std::vector<std::string>(argv + 1, argv + argc));
-        dataFolder = DataFolder(options.dataFolder).Path();
+        dataFolder.emplace(options.dataFolder);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "skyfence: %s\n", error.what());
         return 2;
@@ -35,7 +36,12 @@ int main(int argc, char** argv) {
     RegisterExtBitmap();
     int result = 0;
     {
-        TFormSkyfence form(dataFolder);
+        TFormSkyfence form(dataFolder->Path());
+        // Beside the program, where it always was, the map needs no word; anywhere else the user
+        // must learn where to find it.
+        if (dataFolder->Where() != DataFolder::Place::BesideProgram) {
+            form.TellDataFolder();
+        }
         // Centred on the window, which shows it for "About...".
         TAboutBoxWEX1 aboutBox(&form);
         form.SetAboutBox(&aboutBox);

@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QImage>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -121,6 +122,14 @@ TEST_F(MapResults, ExportsTakeTheMapOfTheTabInView) {
     Trigger("MenuFileExportProfile");
     ASSERT_EQ(ShownMessages().size(), 1u);
     EXPECT_THAT(ShownMessages()[0], HasSubstr("no horizon profile"));
+}
+
+TEST_F(MapResults, StatusAreaTellsWhereTheMapsAreKept) {
+    TFormSkyfence& form = Start();
+    EXPECT_FALSE(form.statusBar()->isVisible());
+    form.TellDataFolder();
+    EXPECT_EQ(form.statusBar()->currentMessage().toStdString(),
+              "The maps are kept in " + folder.Path());
 }
 
 TEST_F(MapResults, CompareNeedsAMapLoadedFirst) {
