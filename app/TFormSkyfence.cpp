@@ -585,6 +585,15 @@ void TFormSkyfence::ShowConnection(ConnectionState state) {
     }
 }
 
+// Menus send empty status tips as the pointer passes over them, which would wipe what the status
+// area says (a lost receiver, where the maps are) for the user who comes back later.
+bool TFormSkyfence::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
 void TFormSkyfence::TellDataFolder() {
     const std::string text = "The maps are kept in " + dataFolder_;
     ShowStatus(ToQString(text));

@@ -13,8 +13,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QImage>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -128,6 +130,9 @@ TEST_F(MapResults, StatusAreaTellsWhereTheMapsAreKept) {
     TFormSkyfence& form = Start();
     EXPECT_FALSE(form.statusBar()->isVisible());
     form.TellDataFolder();
+    // Passing over a menu does not wipe it.
+    QStatusTipEvent tip(QString{});
+    QApplication::sendEvent(&form, &tip);
     EXPECT_EQ(form.statusBar()->currentMessage().toStdString(),
               "The maps are kept in " + folder.Path());
 }
