@@ -76,6 +76,7 @@ constexpr std::array<int, 4> AverageWidths = {1, 2, 5, 10};
 constexpr std::array<const char*, 5> CompassNames = {"LabelNorth", "LabelEast", "LabelSouth",
                                                      "LabelWest", "LabelNorth2"};
 constexpr std::array<const char*, 5> CompassCaptions = {"N", "E", "S", "W", "N"};
+constexpr std::array<int, 5> ProfileThresholds = {20, 25, 30, 35, 40};
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top) {
     auto* label = new QLabel(caption, parent);
@@ -320,6 +321,23 @@ void TFormSkyfence::CreateMenus() {
     }
     menuPopupProfile_ = MakeAction(popupMenuDisplay_, "MenuPopupProfile", "Horizon profile");
     menuPopupProfile_->setCheckable(true);
+    // The signal that counts as a clear view for the profile: what is enough depends on the
+    // receiver and its antenna.
+    QMenu* threshold = popupMenuDisplay_->addMenu("Profile threshold");
+    threshold->setObjectName("MenuPopupThreshold");
+    auto* thresholdGroup = new QActionGroup(this);
+    thresholdGroup->setExclusive(true);
+    for (const int decibels : ProfileThresholds) {
+        QAction* item = threshold->addAction(QString("%1 dB").arg(decibels));
+        item->setObjectName(QString("MenuPopupThreshold%1").arg(decibels));
+        item->setCheckable(true);
+        item->setChecked(decibels == profileThreshold_);
+        thresholdGroup->addAction(item);
+        connect(item, &QAction::triggered, this, TSkyfenceApplication::Guarded([this, decibels] {
+                    profileThreshold_ = decibels;
+                    PlotBoth();
+                }));
+    }
     QMenu* colours = popupMenuDisplay_->addMenu("Colours");
     colours->setObjectName("MenuPopupColours");
     auto* paletteGroup = new QActionGroup(this);
@@ -693,6 +711,7 @@ PlotSettings TFormSkyfence::CurrentPlotSettings() const {
                           menuPopupPolar_->isChecked()};
     settings.Colours = palette_;
     settings.ProfileLine = menuPopupProfile_->isChecked();
+    settings.ProfileThreshold = profileThreshold_;
     return settings;
 }
 

@@ -4,6 +4,7 @@
 #include "connection/ConnectionState.h"
 #include "horizon/DifferenceMap.h"
 #include "horizon/HorizonGrids.h"
+#include "horizon/HorizonProfile.h"
 #include "horizon/Palette.h"
 #include "horizon/PlotSettings.h"
 #include "horizon/ReceiverMode.h"
@@ -198,6 +199,7 @@ private:
     std::optional<SatelliteSystem> plotSystem_;
     Palette palette_ = DefaultPalette;
     QAction* menuPopupProfile_ = nullptr;
+    int profileThreshold_ = HorizonProfile::DefaultThreshold;
     std::vector<std::pair<Palette, QAction*>> menuPopupPalettes_;
     std::optional<DifferenceMap> difference_;
     SkyTable* skyTable_ = nullptr;

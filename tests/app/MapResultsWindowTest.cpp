@@ -37,6 +37,8 @@ protected:
         for (int elevation = 10; elevation <= 90; ++elevation) {
             FoldReport(grid, 180, elevation, 45);
         }
+        // And a weaker signal low in the east.
+        FoldReport(grid, 90, 5, 35);
         grid.SaveToFile(folder.File("Skyfence.dat"));
         TStringList moved = NewGrid();
         FoldReport(moved, 90, 20, 40);
@@ -93,6 +95,12 @@ TEST_F(MapResults, ProfileLineComesAndGoesWithItsMenuItem) {
     const QImage plain = form.LiveBitmap().Image().convertToFormat(QImage::Format_RGB32);
     Trigger("MenuPopupProfile");
     EXPECT_NE(form.LiveBitmap().Image().convertToFormat(QImage::Format_RGB32), plain);
+    const QImage at30 = form.LiveBitmap().Image().convertToFormat(QImage::Format_RGB32);
+    // The east's 35 dB counts at 30 dB, not at 40: its piece of the line goes.
+    Trigger("MenuPopupThreshold40");
+    EXPECT_NE(form.LiveBitmap().Image().convertToFormat(QImage::Format_RGB32), at30);
+    Trigger("MenuPopupThreshold30");
+    EXPECT_EQ(form.LiveBitmap().Image().convertToFormat(QImage::Format_RGB32), at30);
     Trigger("MenuPopupProfile");
     EXPECT_EQ(form.LiveBitmap().Image().convertToFormat(QImage::Format_RGB32), plain);
 }
@@ -105,7 +113,7 @@ TEST_F(MapResults, ExportsTakeTheMapOfTheTabInView) {
     EXPECT_TRUE(ShownMessages().empty());
     EXPECT_EQ(QImage(QString::fromStdString(folder.File("export-picture"))).size(),
               QSize(800, 600));
-    EXPECT_THAT(Exported("cells"), StartsWith("azimuth,elevation,snr\n180,10,45\n"));
+    EXPECT_THAT(Exported("cells"), StartsWith("azimuth,elevation,snr\n90,5,35\n180,10,45\n"));
     EXPECT_THAT(Exported("profile"), HasSubstr("\n179,\n180,10\n181,\n"));
 
     // Before and after: the map loaded first, then the one compared with it.
