@@ -12,7 +12,6 @@
 #include "horizon/HorizonPlot.h"
 #include "horizon/MapExport.h"
 #include "horizon/MouseReadout.h"
-#include "horizon/PaletteColours.h"
 #include "horizon/PaletteSetting.h"
 #include "horizon/PlotLegend.h"
 #include "horizon/ReceivePath.h"
@@ -723,27 +722,19 @@ void TFormSkyfence::PlotBoth() {
 // The grey plot is the picture it always was; the colour palette brings its key along.
 void TFormSkyfence::PlotLive() {
     PlotHorizon(*liveBitmap_, grids_.LiveMap(plotSystem_), CurrentPlotSettings());
-    if (palette_ != Palette::Grey) {
-        const PaletteScale scale = ScaleOf(palette_);
-        DrawPlotLegend(*liveBitmap_, scale.Low, scale.High,
-                       [this](int value) { return PaletteColour(palette_, value); });
-    }
+    DrawPaletteLegend(*liveBitmap_, palette_);
 }
 
 void TFormSkyfence::PlotLoaded() {
-    if (!difference_) {
-        PlotHorizon(*loadedBitmap_, grids_.LoadedGrid, CurrentPlotSettings());
-        if (palette_ != Palette::Grey && grids_.LoadedGrid.Count() == 360) {
-            const PaletteScale scale = ScaleOf(palette_);
-            DrawPlotLegend(*loadedBitmap_, scale.Low, scale.High,
-                           [this](int value) { return PaletteColour(palette_, value); });
-        }
+    if (difference_) {
+        PlotDifference(*loadedBitmap_, *difference_, menuPopupPolar_->isChecked());
+        DrawDifferenceLegend(*loadedBitmap_, *difference_);
         return;
     }
-    PlotDifference(*loadedBitmap_, *difference_, menuPopupPolar_->isChecked());
-    const int largest = std::max(difference_->Largest(), 1);
-    DrawPlotLegend(*loadedBitmap_, -largest, largest,
-                   [largest](int value) { return DifferenceColour(value, largest); });
+    PlotHorizon(*loadedBitmap_, grids_.LoadedGrid, CurrentPlotSettings());
+    if (static_cast<int>(grids_.LoadedGrid.Count()) == GridAzimuths) {
+        DrawPaletteLegend(*loadedBitmap_, palette_);
+    }
 }
 
 void TFormSkyfence::MenuPopupPaletteClick(Palette palette) {

@@ -1,9 +1,12 @@
 #include "PlotLegend.h"
 
 #include "BitmapPainting.h"
+#include "PaletteColours.h"
 #include "imaging/TExtBitmap.h"
 
 #include <QPainter>
+
+#include <algorithm>
 
 void DrawPlotLegend(TExtBitmap& target, int low, int high,
                     const std::function<QRgb(int value)>& colour) {
@@ -32,4 +35,19 @@ void DrawPlotLegend(TExtBitmap& target, int low, int high,
         painter.drawText(left + BarWidth - painter.fontMetrics().horizontalAdvance(top), baseline,
                          top);
     });
+}
+
+void DrawPaletteLegend(TExtBitmap& target, Palette palette) {
+    if (palette == Palette::Grey) {
+        return;
+    }
+    const PaletteScale scale = ScaleOf(palette);
+    DrawPlotLegend(target, scale.Low, scale.High,
+                   [palette](int value) { return PaletteColour(palette, value); });
+}
+
+void DrawDifferenceLegend(TExtBitmap& target, const DifferenceMap& map) {
+    const int largest = std::max(map.Largest(), 1);
+    DrawPlotLegend(target, -largest, largest,
+                   [largest](int value) { return DifferenceColour(value, largest); });
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "DifferenceMap.h"
+#include "Palette.h"
+
 #include <QRgb>
 
 #include <functional>
@@ -12,3 +15,8 @@ class TExtBitmap;
 // grey plot keeps its picture as it always was, without one.
 void DrawPlotLegend(TExtBitmap& target, int low, int high,
                     const std::function<QRgb(int value)>& colour);
+
+// The key of `palette` (none for the grey levels, which keep their picture as it always was).
+void DrawPaletteLegend(TExtBitmap& target, Palette palette);
+// The key of a difference map: its diverging colours from -N to +N dB, N its largest change.
+void DrawDifferenceLegend(TExtBitmap& target, const DifferenceMap& map);
