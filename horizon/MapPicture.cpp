@@ -122,12 +122,10 @@ void DrawPolarAxes(QPainter& painter, const QRect& plot, int font) {
 
 void DrawScale(QPainter& painter, const QRect& bar, int low, int high,
                const std::function<QRgb(int value)>& colour, int font) {
-    const auto valueAt = [&](int row) {
-        return high - Round(static_cast<double>(high - low) * row / std::max(1, bar.height() - 1));
-    };
+    const int steps = bar.height() - 1;
     for (int row = 0; row < bar.height(); ++row) {
         painter.fillRect(QRect(bar.left(), bar.top() + row, bar.width(), 1),
-                         QColor::fromRgb(colour(valueAt(row))));
+                         QColor::fromRgb(colour(ScaleValue(low, high, steps - row, steps))));
     }
     painter.drawRect(bar.adjusted(-1, -1, 0, 0));
     const auto rowOf = [&](int value) {

@@ -54,3 +54,9 @@ QRgb DifferenceColour(int difference, int largest) {
     const double t = std::min(1.0, std::abs(difference) / static_cast<double>(largest));
     return Between(qRgb(255, 255, 255), difference < 0 ? LostColour : GainedColour, t);
 }
+
+int ScaleValue(int low, int high, int step, int steps) {
+    const int span = std::max(1, steps);
+    return high -
+           static_cast<int>(std::lround(static_cast<double>(high - low) * (span - step) / span));
+}

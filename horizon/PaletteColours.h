@@ -24,6 +24,11 @@ PaletteScale ScaleOf(Palette palette);
 // colour.
 inline constexpr int ViridisFullScale = 50;
 
+// The value a key shows `step` steps along its bar from the `low` end, of `steps` evenly from
+// `low` to `high`: rounded to the nearest, so that each value gets an even share and the ends
+// half of one. The window's key and the exported picture's scale are read alike.
+int ScaleValue(int low, int high, int step, int steps);
+
 // The diverging colours of a difference map: white for 0, towards blue for signal lost and red
 // for signal gained, reaching them at -largest and +largest (beyond, they stay).
 QRgb DifferenceColour(int difference, int largest);

@@ -22,7 +22,7 @@ void DrawPlotLegend(TExtBitmap& target, int low, int high,
         painter.fillRect(box, Qt::white);
         const int left = box.left() + Margin;
         for (int x = 0; x < BarWidth; ++x) {
-            const int value = low + (high - low) * x / (BarWidth - 1);
+            const int value = ScaleValue(low, high, x, BarWidth - 1);
             painter.fillRect(left + x, Margin, 1, BarHeight, QColor::fromRgb(colour(value)));
         }
         QFont font = painter.font();

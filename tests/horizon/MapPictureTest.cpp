@@ -4,6 +4,7 @@
 #include "horizon/HorizonProfileLine.h"
 #include "horizon/PaletteColours.h"
 #include "horizon/PlotGeometry.h"
+#include "horizon/PlotLegend.h"
 #include "horizon/PngFile.h"
 #include "platform/Exception.h"
 
@@ -236,6 +237,37 @@ TEST(MapPicture, DifferenceShowsLostBlueGainedRedAndItsScale) {
     EXPECT_EQ(picture.pixel(bar.center().x(), bar.top()), GainedColour);
     EXPECT_EQ(picture.pixel(bar.center().x(), bar.bottom()), LostColour);
     EXPECT_EQ(picture.pixel(bar.center().x(), bar.top() + (bar.height() - 1) / 2), 0xFFFFFFFFu);
+}
+
+// The window's key and the exported scale give each value of a difference the same share of
+// their bars, the largest gain as much as the largest loss.
+TEST(MapPicture, DifferenceKeyOnScreenSharesItsBarAsTheExportedScale) {
+    for (const int largest : {1, 3, 7}) {
+        TStringList before = NewGrid();
+        TStringList after = NewGrid();
+        FoldReport(before, 10, 10, 40);
+        FoldReport(after, 10, 10, 40 + largest);
+        const DifferenceMap map(before, after);
+        TExtBitmap screen = Target(540, 273);
+        DrawDifferenceLegend(screen, map);
+        const MapPicture layout(QSize(800, 600), false);
+        const QImage picture = layout.Draw(map);
+        const QRect bar = layout.ScaleBar();
+        for (int value = -largest; value <= largest; ++value) {
+            const QRgb colour = DifferenceColour(value, largest);
+            // The key's bar: 101 pixels ending 5 before the plot's right edge, its middle row 8.
+            int onScreen = 0;
+            for (int x = 540 - 105; x < 540 - 4; ++x) {
+                onScreen += Rgb(screen, x, 8) == colour ? 1 : 0;
+            }
+            int exported = 0;
+            for (int y = bar.top(); y <= bar.bottom(); ++y) {
+                exported += picture.pixel(bar.center().x(), y) == colour ? 1 : 0;
+            }
+            EXPECT_NEAR(onScreen / 101.0, exported / static_cast<double>(bar.height()), 0.02)
+                << "largest " << largest << ", value " << value;
+        }
+    }
 }
 
 TEST(MapPicture, RefusesSizesWithoutRoomOrBeyondReason) {
