@@ -26,6 +26,7 @@
 #include "platform/Mbcs.h"
 #include "serial/ComTexts.h"
 #include "serial/EComPort.h"
+#include "serial/SerialPortList.h"
 #include "serial/TComPort.h"
 #include "serial/widgets/EditPortSettings.h"
 
@@ -134,7 +135,8 @@ TFormSkyfence::TFormSkyfence(const std::string& dataFolder) : dataFolder_(dataFo
                              false,
                              {}};
         const NetworkSourceChoice network(port.Port(),
-                                          GpsdProbe::Answers(NetworkSourceChoice::LocalGpsd));
+                                          GpsdProbe::Answers(NetworkSourceChoice::LocalGpsd),
+                                          SystemSerialPorts().Ports());
         SetupChoice address{NetworkSourceChoice::Caption, network.Items(), 0, true, network.Text()};
         RunSetupDialog(port, {&receiver, &address});
         port.SetPort(NetworkSourceChoice::PortName(address.text, port.Port()));

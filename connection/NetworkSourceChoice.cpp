@@ -4,12 +4,16 @@
 
 #include <algorithm>
 
-NetworkSourceChoice::NetworkSourceChoice(const std::string& port, bool localGpsdAnswers) {
+NetworkSourceChoice::NetworkSourceChoice(const std::string& port, bool localGpsdAnswers,
+                                         const std::vector<std::string>& serialPorts) {
     items_.emplace_back();
     if (localGpsdAnswers) {
         items_.emplace_back(LocalGpsd);
     }
-    if (NetworkAddress::IsNetworkName(port)) {
+    const bool unlistedPath =
+        port.starts_with('/') &&
+        std::find(serialPorts.begin(), serialPorts.end(), port) == serialPorts.end();
+    if (NetworkAddress::IsNetworkName(port) || unlistedPath) {
         text_ = port;
         if (std::find(items_.begin(), items_.end(), port) == items_.end()) {
             items_.push_back(port);

@@ -14,12 +14,9 @@ void EditPortSettings(TCustomComPort& port, const SerialPortSource& source,
         for (const std::string& item : choice->items) {
             items << QString::fromStdString(item);
         }
-        QComboBox* const combo =
-            dialog.AddChoice(QString::fromStdString(choice->caption), items, choice->chosen);
+        QComboBox* const combo = dialog.AddChoice(QString::fromStdString(choice->caption), items,
+                                                  choice->chosen, choice->typed);
         if (choice->typed) {
-            combo->setEditable(true);
-            // What is typed is the user's value, not a new item of the list.
-            combo->setInsertPolicy(QComboBox::NoInsert);
             combo->setEditText(QString::fromStdString(choice->text));
         }
     }

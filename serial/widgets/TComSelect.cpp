@@ -96,7 +96,10 @@ void TComSelect::ApplyToPort() {
     case TComProperty::cpNone:
         break;
     case TComProperty::cpPort:
-        ComPort->SetPort(Port);
+        // No port picked (the port's own name is not listed): the port keeps its name.
+        if (!Port.empty()) {
+            ComPort->SetPort(Port);
+        }
         break;
     case TComProperty::cpBaudRate:
         ComPort->SetBaudRate(BaudRate);

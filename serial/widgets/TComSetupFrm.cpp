@@ -94,7 +94,8 @@ TComSetupFrm::TComSetupFrm(const SerialPortSource& source, QWidget* parent) : QD
     // Not moved here: QDialog centres a dialog without a parent on the screen as it shows it.
 }
 
-QComboBox* TComSetupFrm::AddChoice(const QString& caption, const QStringList& items, int current) {
+QComboBox* TComSetupFrm::AddChoice(const QString& caption, const QStringList& items, int current,
+                                   bool editable) {
     const int row = static_cast<int>(Rows.size() + choices_.size());
     const int comboTop = Rows.back().comboTop + (row - ComboCount + 1) * RowStep;
     auto* label = new QLabel(caption, groupBox_);
@@ -104,22 +105,35 @@ QComboBox* TComSetupFrm::AddChoice(const QString& caption, const QStringList& it
     label->adjustSize();
     auto* combo = new QComboBox(groupBox_);
     combo->setObjectName(QString("ComboChoice%1").arg(choices_.size() + 1));
+    // Measured anew as items come, and editable before: a box that takes typing is wider for
+    // the same texts.
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    combo->setEditable(editable);
+    // What is typed is the user's value, not a new item of the list.
+    combo->setInsertPolicy(QComboBox::NoInsert);
     combo->addItems(items);
     combo->setCurrentIndex(current);
     combo->move(ComboLeft, comboTop);
-    // Wider than the port's boxes when its texts need it, up to the dialog's edge.
-    combo->resize(std::max(ComboWidth, combo->sizeHint().width()), combo->sizeHint().height());
     label->show();
     combo->show();
     choices_.push_back(combo);
 
+    // The group box is as wide as the widest added row needs, and every added row reaches to its
+    // edge as the port's rows do: a row added later never leaves an earlier one short.
+    int comboWidth = ComboWidth;
+    for (const QComboBox* choice : choices_) {
+        comboWidth = std::max(comboWidth, choice->sizeHint().width());
+    }
+    const int groupWidth = ComboLeft + comboWidth + LabelLeft;
+    for (QComboBox* choice : choices_) {
+        choice->resize(comboWidth, choice->sizeHint().height());
+    }
     const int grown = comboTop + combo->height() + 8 - groupBox_->height();
-    const int width = std::max(ClientWidth, ComboLeft + combo->width() + 2 * LabelLeft + 8);
-    groupBox_->setGeometry(8, 8, width - 14, groupBox_->height() + std::max(grown, 0));
+    groupBox_->setGeometry(8, 8, groupWidth, groupBox_->height() + std::max(grown, 0));
     for (QPushButton* button : {ok_, cancel_}) {
         button->move(button->x(), groupBox_->geometry().bottom() + 8);
     }
-    setFixedSize(width, ok_->geometry().bottom() + 8);
+    setFixedSize(groupBox_->geometry().right() + 7, ok_->geometry().bottom() + 8);
     setTabOrder(choices_.size() == 1 ? static_cast<QWidget*>(combos_.back())
                                      : choices_[choices_.size() - 2],
                 combo);

@@ -32,8 +32,10 @@ public:
     const std::array<TComComboBox*, ComboCount>& Combos() const { return combos_; }
 
     // Offers one more setting below the port's six, in a row of its own that the dialog grows
-    // by; `current` is the item shown first. Without it the dialog is as designed.
-    QComboBox* AddChoice(const QString& caption, const QStringList& items, int current);
+    // by; `current` is the item shown first, and an `editable` row also takes typing. Without
+    // it the dialog is as designed.
+    QComboBox* AddChoice(const QString& caption, const QStringList& items, int current,
+                         bool editable = false);
     const std::vector<QComboBox*>& Choices() const { return choices_; }
 
 private:

@@ -10,6 +10,7 @@
 #include "platform/PseudoTerminal.h"
 #include "platform/TRegistry.h"
 #include "serial/TComPort.h"
+#include "serial/widgets/TComSetupFrm.h"
 
 #include "TemporaryFolder.h"
 #include "TestNames.h"
@@ -20,6 +21,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QStatusBar>
 #include <QTimer>
@@ -151,6 +153,33 @@ TEST_F(AllSystemsWindow, SetupKeepsTheReceiverWithThePortSettings) {
     registry.OpenKey("Software\\Brennick\\Skyfence\\ComPort", false);
     EXPECT_EQ(registry.ReadString("Port"), "/dev/null-receiver");
     EXPECT_FALSE(Sky()->isHidden());
+}
+
+// What the port list cannot show is kept through Setup and OK: a path typed into the Network row
+// is there again, and a name no row shows stays the port's.
+TEST_F(AllSystemsWindow, SetupShowsAnUnlistedPortAgainAndOkKeepsIt) {
+    for (const auto& [port, shown] : {std::pair{"/dev/serial/by-id/usb-test-receiver-if00",
+                                                "/dev/serial/by-id/usb-test-receiver-if00"},
+                                      std::pair{"COM1", ""}}) {
+        StoreSettings(port, nullptr);
+        form_ = std::make_unique<TFormSkyfence>(folder.Path());
+        QString row = "(no dialog)";
+        QTimer::singleShot(0, [&row] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (auto* setup = qobject_cast<TComSetupFrm*>(widget);
+                    setup && setup->isVisible()) {
+                    row = setup->Choices().at(1)->currentText();
+                    setup->accept();
+                }
+            }
+        });
+        form_->findChild<QAction*>("MenuFileSetup")->trigger();
+        EXPECT_TRUE(ShownMessages().empty());
+        EXPECT_EQ(row.toStdString(), shown);
+        TRegistry registry;
+        registry.OpenKey("Software\\Brennick\\Skyfence\\ComPort", false);
+        EXPECT_EQ(registry.ReadString("Port"), port);
+    }
 }
 
 TEST_F(AllSystemsWindow, HintOfTheGpsOnlySettingShowsWithoutAMessageBox) {

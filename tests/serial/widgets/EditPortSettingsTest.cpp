@@ -96,11 +96,11 @@ TEST_F(PortSetup, CancelChangesNothing) {
     port.Close();
 }
 
-TEST_F(PortSetup, OkWithoutChoosingAnUnlistedPortEmptiesItsName) {
+TEST_F(PortSetup, OkWithoutChoosingAnUnlistedPortKeepsItsName) {
     port.SetPort("/dev/ttyUSB7");
     EditPortSettings(port, ports, PickAndPress({"", "", "", "", "", ""}, "Button1"));
     EXPECT_EQ(shown.front(), "");
-    EXPECT_EQ(port.Port(), "");
+    EXPECT_EQ(port.Port(), "/dev/ttyUSB7");
     EXPECT_EQ(port.BaudRate(), TBaudRate::br9600);
 }
 

@@ -66,14 +66,14 @@ TEST_F(ComboBox, UnreadablePortListPropagatesAndLeavesNoStaleItems) {
     EXPECT_TRUE(Shown().empty());
 }
 
-TEST_F(ComboBox, UnlistedPortNameShowsNoSelectionAndAppliesAsEmpty) {
+TEST_F(ComboBox, UnlistedPortNameShowsNoSelectionAndApplyKeepsIt) {
     combo.SetComProperty(TComProperty::cpPort);
     port->SetPort("com9");
     combo.SetComPort(port.get());
     EXPECT_EQ(combo.currentIndex(), -1);
     EXPECT_EQ(combo.Text(), "");
     combo.ApplyToPort();
-    EXPECT_EQ(port->Port(), "");
+    EXPECT_EQ(port->Port(), "com9");
 }
 
 TEST_F(ComboBox, ReadFromPortIgnoresLetterCaseAndWithoutPortKeepsTheSelection) {

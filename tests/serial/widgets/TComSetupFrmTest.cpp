@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -42,6 +43,25 @@ TEST_F(SetupDialog, GroupBoxHoldsTheRows) {
     EXPECT_EQ(group->title(), " Settings ");
     EXPECT_EQ(group->geometry(), QRect(8, 8, 217, 169));
     EXPECT_EQ(group->parentWidget(), &dialog);
+}
+
+// The rows added below the port's reach to the group box's edge as those do, all of them as far
+// as the widest needs, each showing its longest item whole.
+TEST_F(SetupDialog, AddedRowsTakeTheirWidthFromTheGroupBox) {
+    QComboBox* receiver = dialog.AddChoice("Receiver", {"GPS only", "All satellite systems"}, 0);
+    const QString path = "/dev/serial/by-id/usb-u-blox_AG_GNSS_receiver-if00";
+    QComboBox* network = dialog.AddChoice("Network", {"", path}, 1, true);
+    const QGroupBox* group = Find<QGroupBox>("GroupBox1");
+    // The design's group box is 217 wide.
+    const int margin = 217 - Find<QWidget>("Combo1")->geometry().right();
+    for (const QComboBox* row : {receiver, network}) {
+        EXPECT_EQ(group->width() - row->geometry().right(), margin)
+            << row->objectName().toStdString();
+    }
+    // As wide as the longest text of either.
+    EXPECT_GT(receiver->width(), receiver->fontMetrics().horizontalAdvance(path));
+    EXPECT_EQ(dialog.width() - group->geometry().right(), 231 - 224);
+    EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
 }
 
 struct RowCase {
