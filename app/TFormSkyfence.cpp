@@ -1,7 +1,9 @@
 #include "TFormSkyfence.h"
 
+#include "ButtonGlyph.h"
 #include "SatelliteRows.h"
 #include "SkyTable.h"
+#include "StatusArea.h"
 #include "TProgressBar.h"
 #include "TSkyfenceApplication.h"
 #include "connection/GpsdProbe.h"
@@ -44,7 +46,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -71,6 +72,9 @@ constexpr int DefaultProgressBarHeight = 16;
 constexpr int ChangingTextWidth = 340;
 constexpr int ReadoutWidth = 150;
 constexpr int StatusTextWidth = 300; // up to the read-out at x = 312
+
+constexpr const char* LoadDialogTitle = "Load existing data file";
+constexpr const char* CompareDialogTitle = "Compare with";
 
 constexpr std::array<int, 4> AverageWidths = {1, 2, 5, 10};
 constexpr std::array<const char*, 5> CompassNames = {"LabelNorth", "LabelEast", "LabelSouth",
@@ -122,6 +126,9 @@ TFormSkyfence::TFormSkyfence(const std::string& dataFolder) : dataFolder_(dataFo
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     CreateComponents();
     CreateMenus();
+    statusArea_ = new StatusArea(this);
+    setStatusBar(statusArea_);
+    statusArea_->hide();
     // Not sizable: the window keeps the size of its menu bar over the fixed client area.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     CreateReception();
@@ -238,7 +245,7 @@ void TFormSkyfence::CreateComponents() {
     timerControlUpdates_ = MakeTimer(this, "TimerControlUpdates", ControlUpdateDelay, false);
     timerControlUpdates_->setSingleShot(true);
 
-    openDialogLoadData_ = new QFileDialog(this, "Load existing data file");
+    openDialogLoadData_ = new QFileDialog(this, LoadDialogTitle);
     openDialogLoadData_->setObjectName("OpenDialogLoadData");
     openDialogLoadData_->setNameFilter("Data files (*.dat)");
     openDialogLoadData_->setFileMode(QFileDialog::ExistingFile);
@@ -576,13 +583,13 @@ void TFormSkyfence::LoadGlyphs() {
     load(glyphLedOff_, ":/bitmaps/LEDOFF");
     load(glyphLedOn_, ":/bitmaps/LEDON");
     if (!glyphLedOff_.Empty()) {
-        bitBtnStartStop_->setIcon(QPixmap::fromImage(glyphLedOff_.Image()));
+        bitBtnStartStop_->setIcon(ButtonGlyph(glyphLedOff_.Image()));
     }
 }
 
 void TFormSkyfence::SetButton(const char* caption, const TBitmap& glyph) {
     bitBtnStartStop_->setText(caption);
-    bitBtnStartStop_->setIcon(glyph.Empty() ? QIcon() : QIcon(QPixmap::fromImage(glyph.Image())));
+    bitBtnStartStop_->setIcon(glyph.Empty() ? QIcon() : QIcon(ButtonGlyph(glyph.Image())));
 }
 
 // The port and its bit rate, where a user looks for them: on the start/stop button.
@@ -599,8 +606,9 @@ void TFormSkyfence::ShowConnection(ConnectionState state) {
     SetButton(OffersStop(state) ? "  Stop" : "  Start",
               ShowsLedOn(state) ? glyphLedOn_ : glyphLedOff_);
     if (const QString text = ToQString(connection_->StatusText());
-        !text.isEmpty() && text != statusBar()->currentMessage()) {
-        ShowStatus(text);
+        !text.isEmpty() && text != statusArea_->currentMessage()) {
+        // The connection writes its own lines to the log, and only those worth keeping.
+        statusArea_->Show(text);
     }
 }
 
@@ -616,10 +624,10 @@ bool TFormSkyfence::event(QEvent* event) {
 void TFormSkyfence::TellDataFolder() {
     const std::string text = "The maps are kept in " + dataFolder_;
     ShowStatus(ToQString(text));
-    TSkyfenceApplication::LogStatus(text);
 }
 
 void TFormSkyfence::MenuFileLoadExistingResultsClick() {
+    openDialogLoadData_->setWindowTitle(LoadDialogTitle);
     const std::optional<std::string> path = ChooseDataFile ? ChooseDataFile() : std::nullopt;
     if (!path) {
         return;
@@ -699,12 +707,10 @@ void TFormSkyfence::MenuPopupSystemClick(std::optional<SatelliteSystem> system) 
 }
 
 // The status area appears with its first message: the program often runs unattended, so nothing
-// here waits for the user.
+// here waits for the user, and the session's log keeps what it said.
 void TFormSkyfence::ShowStatus(const QString& text) {
-    QStatusBar* status = statusBar();
-    status->setObjectName("StatusBar");
-    status->showMessage(text);
-    status->show();
+    statusArea_->Show(text);
+    TSkyfenceApplication::LogStatus(FromQString(text));
 }
 
 PlotSettings TFormSkyfence::CurrentPlotSettings() const {
@@ -754,6 +760,8 @@ void TFormSkyfence::MenuFileCompareClick() {
     if (grids_.LoadedGrid.Count() != 360) {
         throw Exception("Load the map to compare with first (File > Load ...).");
     }
+    // The same dialog as for Load, titled as the menu names what it is for.
+    openDialogLoadData_->setWindowTitle(CompareDialogTitle);
     const std::optional<std::string> path = ChooseDataFile ? ChooseDataFile() : std::nullopt;
     if (!path) {
         return;

@@ -39,6 +39,7 @@ class ReceiverConnection;
 class SatelliteRows;
 class SkyTable;
 class SkyView;
+class StatusArea;
 class TProgressBar;
 class TComPort;
 class TCustomComPort;
@@ -205,4 +206,5 @@ private:
     SkyTable* skyTable_ = nullptr;
     std::array<QLabel*, 10> compassLabels_{};
     ControlUpdates controlUpdates_;
+    StatusArea* statusArea_ = nullptr;
 };

@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QImage>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -119,9 +120,14 @@ TEST_F(MapResults, ExportsTakeTheMapOfTheTabInView) {
     // Before and after: the map loaded first, then the one compared with it.
     const std::vector<std::string> chosen = {folder.File("Skyfence.dat"), folder.File("moved.dat")};
     std::size_t next = 0;
-    form.ChooseDataFile = [&] { return std::optional(chosen.at(next++)); };
+    QStringList titles;
+    form.ChooseDataFile = [&] {
+        titles << form.findChild<QFileDialog*>("OpenDialogLoadData")->windowTitle();
+        return std::optional(chosen.at(next++));
+    };
     Trigger("MenuFileLoadExistingResults");
     Trigger("MenuFileCompare");
+    EXPECT_EQ(titles.join(" | ").toStdString(), "Load existing data file | Compare with");
     ASSERT_TRUE(form.Difference().has_value());
     EXPECT_EQ(form.Difference()->At(90, 20), 40);
     EXPECT_EQ(form.Difference()->At(180, 10), -45);

@@ -2,6 +2,7 @@
 #include "app/TProgressBar.h"
 #include "app/TerminationSignals.h"
 #include "horizon/HorizonGrid.h"
+#include "horizon/ReceivePath.h"
 #include "imaging/TExtBitmap.h"
 #include "imaging/TwexImage.h"
 #include "serial/TCustomComPort.h"
@@ -20,6 +21,8 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSizeGrip>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTimerEvent>
@@ -341,6 +344,48 @@ TEST_F(Window, FailedSaveShowsTheReasonAndAtCloseKeepsTheWindowOpen) {
     Find<QAction>("MenuFileExit")->trigger();
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(ReadFileBytes(DataFile()), form.Grids().HorizonGrid.Text());
+}
+
+// A long text (the hint of the receiver setting) shows whole in the window of fixed width, and
+// the session's log gets it once.
+TEST_F(Window, StatusAreaShowsALongTextWholeAndLogsItOnce) {
+    TFormSkyfence& form = ShownForm();
+    const int width = form.width();
+    testing::internal::CaptureStderr();
+    form.Reception().OnReceiverModeHint();
+    const std::string logged = testing::internal::GetCapturedStderr();
+    const QString text = form.statusBar()->currentMessage();
+    EXPECT_THAT(text.toStdString(), HasSubstr("choose \"All satellite systems\" for Receiver in "
+                                              "File > Setup."));
+    const auto* line = form.findChild<QLabel*>("StatusLine");
+    ASSERT_NE(line, nullptr);
+    const auto whole = [&] {
+        const QRect room = line->contentsRect();
+        const QRect needed = line->fontMetrics().boundingRect(QRect(0, 0, room.width(), 10000),
+                                                              Qt::TextWordWrap, text);
+        const QRect inWindow(line->mapTo(&form, QPoint(0, 0)), line->size());
+        return line->isVisible() && line->text() == text && room.width() > 0 &&
+               needed.height() <= room.height() && form.rect().contains(inWindow);
+    };
+    EXPECT_TRUE(PumpWindow(whole, std::chrono::seconds(5)))
+        << form.width() << "x" << form.height() << ", the text " << line->width() << "x"
+        << line->height() << " needing " << line->heightForWidth(line->width());
+    EXPECT_EQ(form.width(), width);
+    EXPECT_EQ(form.minimumSize(), form.maximumSize());
+    // Nothing to drag on a window that keeps its size.
+    EXPECT_TRUE(form.statusBar()->findChildren<QSizeGrip*>().isEmpty());
+    const std::string logLine = "Skyfence Plotter: " + text.toStdString() + "\n";
+    EXPECT_THAT(logged, HasSubstr(logLine));
+    EXPECT_EQ(logged.find(logLine), logged.rfind(logLine)) << logged;
+}
+
+// The button's face shows round its LED: the glyph's background is transparent.
+TEST_F(Window, LedGlyphIsDrawnTransparent) {
+    const QImage glyph = Find<QPushButton>("BitBtnStartStop")->icon().pixmap(15, 15).toImage();
+    ASSERT_EQ(glyph.size(), QSize(15, 15));
+    EXPECT_EQ(qAlpha(glyph.pixel(0, 14)), 0);
+    EXPECT_EQ(qAlpha(glyph.pixel(14, 0)), 0);
+    EXPECT_EQ(qAlpha(glyph.pixel(7, 7)), 255);
 }
 
 TEST_F(Window, TerminationSignalClosesAndSaves) {
