@@ -19,8 +19,9 @@ StatusArea::StatusArea(QWidget* parent) : QStatusBar(parent), line_(new QLabel(t
     // A permanent widget stays while a message shows; it holds the whole width.
     addPermanentWidget(line_, 1);
     line_->installEventFilter(this);
-    connect(this, &QStatusBar::messageChanged, line_, [this](const QString& text) {
-        line_->setText(text);
+    connect(this, &QStatusBar::messageChanged, line_, [this](QString text) {
+        // A path longer than a line (a device's link, a data folder) may break after a slash.
+        line_->setText(text.replace('/', QStringLiteral("/\u200B")));
         Fit();
     });
 }

@@ -15,8 +15,6 @@ public:
 
     // Shows `text` until the next one; the area appears with its first.
     void Show(const QString& text);
-    // Where the text is shown.
-    const QLabel& Line() const { return *line_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
