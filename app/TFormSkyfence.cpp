@@ -397,9 +397,12 @@ void TFormSkyfence::ConnectHandlers() {
                 App::Guarded([this, system = choice] { MenuPopupSystemClick(system); }));
     }
     receivePath_->OnReceiverModeHint = [this] {
-        ShowStatus("The receiver sends satellites of other systems or sentences of NMEA 4.10 and "
-                   "later, which the receiver setting \"GPS only\" leaves out: choose \"All "
-                   "satellite systems\" for Receiver in File > Setup.");
+        const std::string hint =
+            "The receiver sends satellites of other systems or sentences of NMEA 4.10 and later, "
+            "which the receiver setting \"GPS only\" leaves out: choose \"All satellite "
+            "systems\" for Receiver in File > Setup.";
+        ShowStatus(ToQString(hint));
+        TSkyfenceApplication::LogStatus(hint);
     };
     connect(
         imageAzElDisplay_, &QWidget::customContextMenuRequested, this,
