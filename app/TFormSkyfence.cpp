@@ -163,6 +163,9 @@ void TFormSkyfence::CreateReception() {
     connection_ = std::make_unique<ReceiverConnection>(*comPort_);
     connection_->OnStateChange = [this](ConnectionState state) { ShowConnection(state); };
     connection_->OnLogLine = [](const std::string& line) { TSkyfenceApplication::LogStatus(line); };
+    connection_->OnRefused = [](const std::string& message) {
+        TSkyfenceApplication::ShowMessage(message);
+    };
 
     // Shown together at the next tick of the control updates, however many changes come first.
     satelliteRows_ = std::make_unique<SatelliteRows>(controlUpdates_, [this] {
@@ -520,7 +523,7 @@ void TFormSkyfence::TimerHousekeepingTimer() {
 void TFormSkyfence::TimerRunTimer() {
     timerRun_->stop();
     if (std::filesystem::exists(grids_.DataFileName)) {
-        BitBtnStartStopClick();
+        connection_->StartUnattended();
     } else {
         MenuFileSetupClick();
     }
