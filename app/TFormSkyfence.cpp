@@ -541,6 +541,10 @@ void TFormSkyfence::BitBtnStartStopClick() {
 // whatever fails on the way leaves it stopped, and the button says so.
 void TFormSkyfence::MenuFileSetupClick() {
     const bool wasStarted = connection_->Started();
+    // Reception that waited for its receiver goes on waiting; one with the port open says what
+    // fails.
+    const bool wasWaiting = connection_->State() == ConnectionState::Lost ||
+                            connection_->State() == ConnectionState::Retrying;
     connection_->Stop();
     RunSetup(*comPort_);
     comPort_->SaveSettings(TStoreType::storeRegistry, SettingsKey);
@@ -550,7 +554,9 @@ void TFormSkyfence::MenuFileSetupClick() {
         throw EComPort(ComError::StoreFailed);
     }
     ShowPortSummary();
-    if (wasStarted) {
+    if (wasStarted && wasWaiting) {
+        connection_->StartUnattended();
+    } else if (wasStarted) {
         connection_->Start();
     }
 }

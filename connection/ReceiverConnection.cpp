@@ -64,6 +64,11 @@ void ReceiverConnection::StartUnattended() {
     try {
         OpenPort();
     } catch (const std::exception& failure) {
+        // No name, or one that cannot work, is the user's to mend, as at their own Start.
+        if (port_.Port().empty() || port_.Device().FailureLasts()) {
+            throw;
+        }
+        LogLoss(failure.what());
         Away(AwayText() + " (" + failure.what() + ")");
         return;
     }
@@ -157,8 +162,13 @@ void ReceiverConnection::Lost() {
     if (answered_) {
         lostAt_ = Now();
     }
-    // The same loss again and again (a peer that sends a little and closes) is counted, not
-    // logged each time.
+    LogLoss(reason);
+    Away(AwayText() + " (" + reason + ")");
+}
+
+// The same loss again and again (a peer that sends a little and closes) is counted, not logged
+// each time.
+void ReceiverConnection::LogLoss(const std::string& reason) {
     const auto now = std::chrono::steady_clock::now();
     lossLogged_ = reason != loggedLoss_;
     if (lossLogged_) {
@@ -171,7 +181,6 @@ void ReceiverConnection::Lost() {
         LogRepeats();
         repeatsSince_ = now;
     }
-    Away(AwayText() + " (" + reason + ")");
 }
 
 void ReceiverConnection::LogRepeats() {

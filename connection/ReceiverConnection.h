@@ -17,6 +17,7 @@ class TCustomComPort;
 // a receiver that goes away while reception is started (a device unplugged, a connection closed,
 // gpsd restarted) is closed, reported in a status text, and opened again every RetryInterval
 // until it answers or the user stops. Between tries nothing runs: one single-shot timer waits.
+// A receiver that has not answered since the start is "not answering yet" rather than lost.
 //
 // It takes the port's OnError and attaches a link, so that the loss and the first data after an
 // open reach it whatever thread delivers them; its own work runs on the thread that made it (the
@@ -39,7 +40,8 @@ public:
     void Start();
     // The program's own start from the stored settings, with nobody to answer a message: a
     // receiver that is not there yet (an adapter not plugged in, a gpsd still starting) is
-    // waited for and tried again as a lost one is.
+    // waited for and tried again as a lost one is. A port without a name, or with one that can
+    // never work (a malformed address), raises as at Start.
     void StartUnattended();
     // The user's Stop: the port closes and the retries end.
     void Stop();
@@ -75,6 +77,8 @@ private:
     // Ends reception over a failure that no retry mends.
     void Refused(const std::string& reason);
     void Log(const std::string& line);
+    // Logs a loss for `reason`, or counts it when the last logged loss had the same.
+    void LogLoss(const std::string& reason);
     // Logs how often the last logged loss came again since it or the last count, if at all.
     void LogRepeats();
     // The beginning of the status text about the receiver being away.
