@@ -74,6 +74,18 @@ protected:
     QPushButton* Button() { return form_->findChild<QPushButton*>("BitBtnStartStop"); }
     QString Label(const char* name) { return form_->findChild<QLabel*>(name)->text(); }
     std::string Status() { return form_->statusBar()->currentMessage().toStdString(); }
+    // A receiver appears behind `link` and talks once it is tried again, until it is heard.
+    bool PlugInUntilOpen(std::unique_ptr<PseudoTerminal>& terminal, const std::string& link) {
+        terminal = std::make_unique<PseudoTerminal>();
+        std::filesystem::create_symlink(terminal->Path(), link);
+        return Pump([&] {
+            if (form_->Connection().State() == ConnectionState::Retrying) {
+                terminal->Write(
+                    "$GPGSV,3,1,11,03,40,090,44,02,17,308,41,12,07,344,39,14,22,228,45*74\r\n");
+            }
+            return form_->Connection().State() == ConnectionState::Open;
+        });
+    }
 
     TemporaryFolder folder;
     std::unique_ptr<TFormSkyfence> form_;
@@ -131,15 +143,8 @@ TEST_F(Reception, AutomaticStartWaitsForAMissingReceiver) {
     EXPECT_EQ(Button()->text(), "  Stop");
     EXPECT_THAT(Status(), HasSubstr("The receiver on " + link + " is not answering yet"));
 
-    auto terminal = std::make_unique<PseudoTerminal>();
-    std::filesystem::create_symlink(terminal->Path(), link);
-    ASSERT_TRUE(Pump([&] {
-        if (form.Connection().State() == ConnectionState::Retrying) {
-            terminal->Write(
-                "$GPGSV,3,1,11,03,40,090,44,02,17,308,41,12,07,344,39,14,22,228,45*74\r\n");
-        }
-        return form.Connection().State() == ConnectionState::Open;
-    }));
+    std::unique_ptr<PseudoTerminal> terminal;
+    ASSERT_TRUE(PlugInUntilOpen(terminal, link));
     EXPECT_THAT(Status(), HasSubstr("The receiver on " + link + " answers since"));
 
     Button()->click();
@@ -211,15 +216,7 @@ TEST_F(Reception, ReceiverVanishingIsToldAndReceptionResumesByItself) {
     EXPECT_TRUE(ShownMessages().empty());
     EXPECT_EQ(form.Grids().HorizonGrid.Get(83).find(",46"), 82u);
 
-    terminal = std::make_unique<PseudoTerminal>();
-    std::filesystem::create_symlink(terminal->Path(), link);
-    ASSERT_TRUE(Pump([&] {
-        if (form.Connection().State() == ConnectionState::Retrying) {
-            terminal->Write(
-                "$GPGSV,3,1,11,03,40,090,44,02,17,308,41,12,07,344,39,14,22,228,45*74\r\n");
-        }
-        return form.Connection().State() == ConnectionState::Open;
-    }));
+    ASSERT_TRUE(PlugInUntilOpen(terminal, link));
     EXPECT_TRUE(form.ComPort().Connected());
     EXPECT_EQ(Button()->text(), "  Stop");
     EXPECT_THAT(form.statusBar()->currentMessage().toStdString(), HasSubstr("answers again"));
