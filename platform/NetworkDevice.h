@@ -22,7 +22,8 @@ class HostLookup;
 
 // A receiver on the network, as a serial device: a TCP client of a server that sends the
 // receiver's sentences (tcp://HOST:PORT) or of gpsd (gpsd://HOST[:PORT][/DEVICE]), which is asked
-// for them with ?WATCH and whose own reports are left out.
+// for them with ?WATCH and whose own reports are left out, but for those that end the watch (an
+// error, the receiver gone).
 //
 // Open only checks the name and returns: a thread of the device's own looks the host up,
 // connects and, for gpsd, waits for its greeting, within the connect limit in all, and then moves
@@ -43,8 +44,9 @@ class HostLookup;
 // already received; every later wait fails, and FailureText says what happened (until the next
 // Open: the port may close before it asks).
 //
-// Open on an open device returns EBUSY and a malformed name EINVAL; the rest returns EBADF on a
-// closed device; FailureText then says what is wrong with the name.
+// Open on an open device returns EBUSY, and a malformed name EINVAL, FailureText then saying
+// what is wrong with it; the rest returns EBADF on a closed device. FailureLasts tells a failure
+// that no later Open mends: a malformed name, a host name that does not exist.
 class NetworkDevice : public SerialDevice {
 public:
     explicit NetworkDevice(std::chrono::milliseconds connectLimit = DefaultConnectLimit,
