@@ -125,8 +125,6 @@ INSTANTIATE_TEST_SUITE_P(
                     "gpsd reports that the receiver /dev/y went away"},
         TroubleCase{"AReceiverCameBack", "",
                     Version + Device("/dev/y", R"("2026-12-08T11:46Z")") + Gga, ""},
-        TroubleCase{"AReceiverActiveSinceATime", "",
-                    Version + Device("/dev/y", "1428956800.5") + Gga, ""},
         TroubleCase{"TheListOfReceivers", "",
                     Version +
                         R"({"class":"DEVICES","devices":[{"class":"DEVICE","path":"/dev/y",)"

@@ -405,15 +405,6 @@ INSTANTIATE_TEST_SUITE_P(
                 ReceiveAndErrors,
                 "$GPGSV,",
                 {"tcp://127.0.0.1:", "no data for 1 s"}},
-        Failure{"GpsdSilentAfterItsGreeting",
-                ListeningGpsd,
-                [](LocalTcpServer& s) {
-                    s.Accept();
-                    s.Send(Version);
-                },
-                ReceiveAndErrors,
-                "",
-                {"gpsd at 127.0.0.1:", "no data for 1 s"}},
         Failure{"GpsdReportsAnError",
                 [](LocalTcpServer& s, RefusingPort&) { return s.Name("gpsd") + "/dev/gone"; },
                 [](LocalTcpServer& s) {
@@ -427,18 +418,6 @@ INSTANTIATE_TEST_SUITE_P(
                 ReceiveAndErrors,
                 "$GPZDA,1*54\r\n",
                 {"gpsd at 127.0.0.1:", "No such device as /dev/gone", "/dev/gone)"}},
-        Failure{"GpsdReceiverWentAway",
-                ListeningGpsd,
-                [](LocalTcpServer& s) {
-                    s.Accept();
-                    s.Send(Version);
-                    s.ReceiveLine();
-                    s.Send(R"({"class":"DEVICE","path":"/dev/ttyUSB0","activated":0})"
-                           "\r\n");
-                },
-                ReceiveAndErrors,
-                "",
-                {"gpsd at 127.0.0.1:", "/dev/ttyUSB0 went away"}},
         Failure{"GpsdSilent",
                 ListeningGpsd,
                 [](LocalTcpServer& s) { s.Accept(); },
