@@ -172,6 +172,9 @@ void TFormSkyfence::CreateReception() {
     connection_ = std::make_unique<ReceiverConnection>(*comPort_);
     connection_->OnStateChange = [this](ConnectionState state) { ShowConnection(state); };
     connection_->OnLogLine = [](const std::string& line) { TSkyfenceApplication::LogStatus(line); };
+    connection_->OnRefused = [](const std::string& message) {
+        TSkyfenceApplication::ShowMessage(message);
+    };
 
     // Shown together at the next tick of the control updates, however many changes come first.
     satelliteRows_ = std::make_unique<SatelliteRows>(controlUpdates_, [this] {
@@ -406,9 +409,11 @@ void TFormSkyfence::ConnectHandlers() {
                 App::Guarded([this, system = choice] { MenuPopupSystemClick(system); }));
     }
     receivePath_->OnReceiverModeHint = [this] {
-        ShowStatus("The receiver sends satellites of other systems or sentences of NMEA 4.10 and "
-                   "later, which the receiver setting \"GPS only\" leaves out: choose \"All "
-                   "satellite systems\" for Receiver in File > Setup.");
+        const std::string hint =
+            "The receiver sends satellites of other systems or sentences of NMEA 4.10 and later, "
+            "which the receiver setting \"GPS only\" leaves out: choose \"All satellite "
+            "systems\" for Receiver in File > Setup.";
+        ShowStatus(ToQString(hint));
     };
     connect(
         imageAzElDisplay_, &QWidget::customContextMenuRequested, this,
@@ -529,7 +534,7 @@ void TFormSkyfence::TimerHousekeepingTimer() {
 void TFormSkyfence::TimerRunTimer() {
     timerRun_->stop();
     if (std::filesystem::exists(grids_.DataFileName)) {
-        BitBtnStartStopClick();
+        connection_->StartUnattended();
     } else {
         MenuFileSetupClick();
     }
@@ -547,6 +552,10 @@ void TFormSkyfence::BitBtnStartStopClick() {
 // whatever fails on the way leaves it stopped, and the button says so.
 void TFormSkyfence::MenuFileSetupClick() {
     const bool wasStarted = connection_->Started();
+    // Reception that waited for its receiver goes on waiting; one with the port open says what
+    // fails.
+    const bool wasWaiting = connection_->State() == ConnectionState::Lost ||
+                            connection_->State() == ConnectionState::Retrying;
     connection_->Stop();
     RunSetup(*comPort_);
     comPort_->SaveSettings(TStoreType::storeRegistry, SettingsKey);
@@ -556,7 +565,9 @@ void TFormSkyfence::MenuFileSetupClick() {
         throw EComPort(ComError::StoreFailed);
     }
     ShowPortSummary();
-    if (wasStarted) {
+    if (wasStarted && wasWaiting) {
+        connection_->StartUnattended();
+    } else if (wasStarted) {
         connection_->Start();
     }
 }

@@ -47,14 +47,7 @@ void TSkyfenceApplication::HandleException() {
     }
 }
 
-// A text that its source logs and the window also shows reaches the log once.
 void TSkyfenceApplication::LogStatus(const std::string& text) {
-    if (auto* application = dynamic_cast<TSkyfenceApplication*>(QCoreApplication::instance())) {
-        if (application->lastLogged_ == text) {
-            return;
-        }
-        application->lastLogged_ = text;
-    }
     std::fprintf(stderr, "%s: %s\n", Title, text.c_str());
     std::fflush(stderr);
 }

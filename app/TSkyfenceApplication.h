@@ -21,7 +21,7 @@ public:
     static void HandleException();
     static void ShowMessage(const std::string& message);
     // A line for the session's log (standard error, the journal of a service) about something
-    // the window shows without a box; the same line twice in a row is written once.
+    // the window shows without a box.
     static void LogStatus(const std::string& text);
 
     // Wraps an event handler so that an error escaping it reaches the default error handler
@@ -39,7 +39,4 @@ public:
 
     // Where messages go; a message box unless replaced (tests record them instead).
     std::function<void(const std::string& message)> OnShowMessage;
-
-private:
-    std::string lastLogged_;
 };

@@ -5,5 +5,5 @@ bool OffersStop(ConnectionState state) {
 }
 
 bool ShowsLedOn(ConnectionState state) {
-    return state == ConnectionState::Opening || state == ConnectionState::Open;
+    return state == ConnectionState::Open;
 }

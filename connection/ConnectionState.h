@@ -13,5 +13,6 @@ enum class ConnectionState {
 // What the start/stop button offers: while reception is started, even with the receiver lost,
 // the user's one action is to stop it (which also ends the retries).
 bool OffersStop(ConnectionState state);
-// The LED: lit while the port is open to the receiver, dark while it is lost or closed.
+// The LED: lit once the receiver answers, dark until then (opening, trying again), while it is
+// lost and while reception is closed.
 bool ShowsLedOn(ConnectionState state);

@@ -1,5 +1,7 @@
 #include "ReceiverConnection.h"
 
+#include "platform/Formatting.h"
+#include "serial/EComPort.h"
 #include "serial/TCustomComPort.h"
 
 #include <QTimer>
@@ -18,11 +20,6 @@ std::string Now() {
     std::array<char, 16> text{};
     std::strftime(text.data(), text.size(), "%H:%M:%S", &local);
     return text.data();
-}
-
-std::string Seconds(std::chrono::milliseconds interval) {
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(interval).count();
-    return seconds >= 1 ? std::to_string(seconds) + " s" : std::to_string(interval.count()) + " ms";
 }
 
 } // namespace
@@ -54,10 +51,38 @@ void ReceiverConnection::Start() {
     if (Started()) {
         return;
     }
-    lostAt_.clear();
-    statusText_.clear();
+    Begin(true);
     OpenPort();
     SetState(ConnectionState::Opening);
+}
+
+void ReceiverConnection::StartUnattended() {
+    if (Started()) {
+        return;
+    }
+    Begin(false);
+    try {
+        OpenPort();
+    } catch (const std::exception& failure) {
+        // No name, or one that cannot work, is the user's to mend, as at their own Start.
+        if (port_.Port().empty() || port_.Device().FailureLasts()) {
+            throw;
+        }
+        LogLoss(failure.what());
+        Away(AwayText() + " (" + failure.what() + ")");
+        return;
+    }
+    SetState(ConnectionState::Opening);
+}
+
+void ReceiverConnection::Begin(bool byUser) {
+    startedByUser_ = byUser;
+    answered_ = false;
+    lostAt_.clear();
+    statusText_.clear();
+    lossLogged_ = false;
+    loggedLoss_.clear();
+    repeats_ = 0;
 }
 
 void ReceiverConnection::Stop() {
@@ -66,6 +91,11 @@ void ReceiverConnection::Stop() {
     if (!Started()) {
         port_.Close();
         return;
+    }
+    LogRepeats();
+    // Whatever the status area said about tries is over.
+    if (!statusText_.empty()) {
+        statusText_ = "Reception from " + PortName() + " stopped at " + Now() + ".";
     }
     // Closed even when the port fails to close, so that the button never offers Stop for a
     // reception that has ended.
@@ -118,18 +148,77 @@ void ReceiverConnection::Lost() {
     if (reason.empty()) {
         reason = "it stopped answering";
     }
+    const bool lasting = port_.Device().FailureLasts();
     port_.Close();
-    const bool first = lostAt_.empty();
-    if (first) {
+    if (lasting) {
+        Refused(reason);
+        return;
+    }
+    // A try that connected and then failed before the receiver answered is one more failed try.
+    if (state_ == ConnectionState::Retrying) {
+        Away(AwayText() + "; at " + Now() + " it still could not be reached (" + reason + ")");
+        return;
+    }
+    if (answered_) {
         lostAt_ = Now();
     }
-    statusText_ = "The receiver on " + PortName() + " was lost at " + lostAt_ + " (" + reason +
-                  "); trying again every " + Seconds(retryInterval_) + ".";
-    retryTimer_->start(retryInterval_);
-    if (first && OnLogLine) {
-        OnLogLine(statusText_);
+    LogLoss(reason);
+    Away(AwayText() + " (" + reason + ")");
+}
+
+// The same loss again and again (a peer that sends a little and closes) is counted, not logged
+// each time.
+void ReceiverConnection::LogLoss(const std::string& reason) {
+    const auto now = std::chrono::steady_clock::now();
+    lossLogged_ = reason != loggedLoss_;
+    if (lossLogged_) {
+        LogRepeats();
+        loggedLoss_ = reason;
+        repeatsSince_ = now;
+        Log(AwayText() + " (" + reason + "); trying again every " + DurationText(retryInterval_) +
+            ".");
+    } else if (++repeats_; now - repeatsSince_ >= repeatLogInterval_) {
+        LogRepeats();
+        repeatsSince_ = now;
     }
+}
+
+void ReceiverConnection::LogRepeats() {
+    if (repeats_ > 0) {
+        Log("The receiver on " + PortName() + " was lost " + std::to_string(repeats_) +
+            " more times in the same way (" + loggedLoss_ + ").");
+        repeats_ = 0;
+    }
+}
+
+std::string ReceiverConnection::AwayText() const {
+    if (lostAt_.empty()) {
+        return "The receiver on " + PortName() + " is not answering yet";
+    }
+    return "The receiver on " + PortName() + " was lost at " + lostAt_;
+}
+
+void ReceiverConnection::Away(const std::string& text) {
+    statusText_ = text + "; trying again every " + DurationText(retryInterval_) + ".";
+    retryTimer_->start(retryInterval_);
     SetState(ConnectionState::Lost);
+}
+
+void ReceiverConnection::Refused(const std::string& reason) {
+    const std::string message = EComPort(ComError::OpenPort, 0, reason).what();
+    statusText_ = message;
+    Log(message);
+    const bool tell = startedByUser_ && !answered_;
+    SetState(ConnectionState::Closed);
+    if (tell && OnRefused) {
+        OnRefused(message);
+    }
+}
+
+void ReceiverConnection::Log(const std::string& line) {
+    if (OnLogLine) {
+        OnLogLine(line);
+    }
 }
 
 // A failed try is the expected outcome while the receiver is away: it becomes the status text and
@@ -141,11 +230,8 @@ void ReceiverConnection::Retry() {
     try {
         OpenPort();
     } catch (const std::exception& failure) {
-        statusText_ = "The receiver on " + PortName() + " was lost at " + lostAt_ + "; at " +
-                      Now() + " it still could not be opened (" + failure.what() +
-                      "); trying again every " + Seconds(retryInterval_) + ".";
-        retryTimer_->start(retryInterval_);
-        SetState(ConnectionState::Lost);
+        Away(AwayText() + "; at " + Now() + " it still could not be opened (" + failure.what() +
+             ")");
         return;
     }
     SetState(ConnectionState::Retrying);
@@ -155,13 +241,16 @@ void ReceiverConnection::Receiving() {
     if (state_ != ConnectionState::Opening && state_ != ConnectionState::Retrying) {
         return;
     }
-    if (!lostAt_.empty()) {
-        statusText_ = "The receiver on " + PortName() + " answers again since " + Now() +
-                      " (lost at " + lostAt_ + ").";
-        lostAt_.clear();
-        if (OnLogLine) {
-            OnLogLine(statusText_);
+    if (!statusText_.empty()) {
+        statusText_ = "The receiver on " + PortName() +
+                      (answered_ ? " answers again" : " answers") + " since " + Now() +
+                      (lostAt_.empty() ? "" : " (lost at " + lostAt_ + ")") + ".";
+        if (lossLogged_) {
+            Log(statusText_);
         }
     }
+    lostAt_.clear();
+    lossLogged_ = false;
+    answered_ = true;
     SetState(ConnectionState::Open);
 }

@@ -172,11 +172,22 @@ void SizeRaster(TExtBitmap& raster, bool polar) {
     }
 }
 
+// Resampling enlarges or reduces a picture as a whole; a plot narrower than the raster but
+// taller (or the other way round) is reduced first and then enlarged.
+void Resample(TExtBitmap& raster, int width, int height) {
+    const bool mixed = (width < raster.Width() && height > raster.Height()) ||
+                       (width > raster.Width() && height < raster.Height());
+    if (mixed) {
+        raster.Interpolate(std::min(width, raster.Width()), std::min(height, raster.Height()));
+    }
+    raster.Interpolate(width, height);
+}
+
 void StretchRaster(TExtBitmap& raster, const TExtBitmap& target, bool polar) {
     if (polar) {
         raster.Interpolate(target.Height(), target.Height());
     } else {
-        raster.Interpolate(target.Width(), target.Height());
+        Resample(raster, target.Width(), target.Height());
     }
 }
 

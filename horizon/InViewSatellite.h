@@ -14,9 +14,13 @@ struct InViewSatellite {
     std::int32_t SNR = 0;
     // False when the SNR field was empty or missing: the satellite is in view but not tracked.
     bool HasSnr = false;
+    // False when the elevation or the azimuth field was empty: the receiver hears the satellite
+    // (or reports a second signal of it) but gives no direction, and Elevation and Azimuth mean
+    // nothing.
+    bool HasPosition = true;
 
-    // Whether it raises the maps: a real satellite number and a signal above 0 dB.
-    bool Folded() const { return PRN != 0 && HasSnr && SNR > 0; }
+    // Whether it raises the maps: a real satellite number, a direction and a signal above 0 dB.
+    bool Folded() const { return PRN != 0 && HasPosition && HasSnr && SNR > 0; }
 
     friend bool operator==(const InViewSatellite&, const InViewSatellite&) = default;
 };

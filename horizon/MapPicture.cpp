@@ -77,8 +77,13 @@ void DrawRectangularAxes(QPainter& painter, const QRect& plot, int font) {
     const double tick = 0.4 * font;
     // Round the plot, clear of its pixels.
     painter.drawRect(plot.adjusted(-1, -1, 0, 0));
-    // Twelve labels need room for "330°" each.
-    const int step = plot.width() / 12 >= Round(2.6 * font) ? 30 : 45;
+    // Each label needs room for "330°": every 30 degrees where twelve fit, else every 45 or 90.
+    int step = 90;
+    for (const int fits : {45, 30}) {
+        if (plot.width() * fits / 360 >= Round(2.6 * font)) {
+            step = fits;
+        }
+    }
     for (int azimuth = 0; azimuth <= 360; azimuth += step) {
         const double x = plot.left() + geometry.Point(azimuth, 0).X;
         painter.drawLine(QPointF(x, plot.bottom() + 1), QPointF(x, plot.bottom() + 1 + tick));
@@ -165,7 +170,8 @@ MapPicture::MapPicture(QSize size, bool polar) : size_(size), polar_(polar) {
     }
     const int width = size.width();
     const int height = size.height();
-    font_ = std::clamp(Round(height / 24.0), 10, 48);
+    // Of the narrower side, so that a tall narrow picture leaves its plot room beside the labels.
+    font_ = std::clamp(Round(std::min(width, height) / 24.0), 10, 48);
     const int legend = Round(5.5 * font_);
     bar_ = QRect(width - legend + Round(0.6 * font_), Round(2.2 * font_), font_,
                  height - Round(3.4 * font_));
@@ -174,6 +180,12 @@ MapPicture::MapPicture(QSize size, bool polar) : size_(size), polar_(polar) {
         const int room = width - legend - 2 * margin;
         const int side = std::min(room, height - 2 * margin);
         plot_ = QRect(margin + (room - side) / 2, (height - side) / 2, side, side);
+        // Beside the disc of a tall picture, not along its whole height.
+        if (height > width) {
+            const int top = std::max(bar_.top(), plot_.top());
+            bar_.setTop(top);
+            bar_.setBottom(std::max(top, std::min(bar_.bottom(), plot_.bottom())));
+        }
     } else {
         const int left = Round(3.4 * font_);
         const int top = font_;

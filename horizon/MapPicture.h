@@ -13,9 +13,10 @@
 // A map as a picture to keep or share: the plot as the window draws it (PlotHorizon, in the
 // settings' palette and layout, with the profile line when asked), and around it what makes it
 // readable on its own: compass letters; elevation rings at 0, 30 and 60 degrees (polar) or axis
-// ticks with labels (rectangular: azimuth every 30 or 45 degrees as room allows, elevation every
-// 30); and at the right a scale bar in dB of the colours used. A difference map is laid out the
-// same, its scale from -N to +N dB with N its largest change.
+// ticks with labels (rectangular: azimuth every 30, 45 or 90 degrees as room allows, elevation
+// every 30); and at the right a scale bar in dB of the colours used. A difference map is laid out
+// the same, its scale from -N to +N dB with N its largest change. The text is sized by the
+// narrower side, so that a long narrow picture keeps room for its plot.
 //
 // Drawing text needs the application object (QGuiApplication); the layout does not.
 class MapPicture {

@@ -32,8 +32,12 @@ InViewSatellite ReadSatellite(std::string_view talker, const std::vector<std::st
                               std::size_t first, std::size_t end) {
     InViewSatellite satellite;
     satellite.PRN = StrToIntDef(fields[first], 0);
-    satellite.Elevation = std::clamp(StrToIntDef(fields[first + 1], 0), 0, MaxElevation);
-    satellite.Azimuth = std::clamp(StrToIntDef(fields[first + 2], 0), 0, MaxAzimuth);
+    // Empty for a satellite heard but not yet placed, and in the reports of a second signal.
+    satellite.HasPosition = !fields[first + 1].empty() && !fields[first + 2].empty();
+    if (satellite.HasPosition) {
+        satellite.Elevation = std::clamp(StrToIntDef(fields[first + 1], 0), 0, MaxElevation);
+        satellite.Azimuth = std::clamp(StrToIntDef(fields[first + 2], 0), 0, MaxAzimuth);
+    }
     if (first + 3 < end) {
         satellite.HasSnr = !fields[first + 3].empty();
         satellite.SNR = StrToIntDef(fields[first + 3], 0);

@@ -70,7 +70,8 @@ void ReceivePath::SatellitesInViewPacket(const std::string& body) {
 void ReceivePath::PositionPacket(const std::string& sentence) {
     const std::string line = DecodePositionSentence(sentence);
     ++positionSentences_;
-    hint_.Accepted();
+    // Not a sign that the setting serves the receiver: many receivers send "$GPRMC" beside
+    // satellites-in-view sentences only the all-systems setting reads.
     if (showPosition_) {
         showPosition_(line);
     }

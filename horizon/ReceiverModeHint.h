@@ -7,8 +7,9 @@
 #include <string_view>
 
 // Notices, under the GPS-only receiver setting, a receiver whose sentences only the
-// all-systems setting would use: for a minute such sentences arrive and none is accepted. Then
-// OnHint is called, once: the user should change the setting.
+// all-systems setting would use: for a minute such sentences arrive and no satellites-in-view
+// sentence is accepted (position sentences say nothing: the setting may read those and still
+// miss every satellite). Then OnHint is called, once: the user should change the setting.
 class ReceiverModeHint {
 public:
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
@@ -17,7 +18,7 @@ public:
 
     explicit ReceiverModeHint(Clock clock = std::chrono::steady_clock::now);
 
-    // A sentence the GPS-only setting accepted: the receiver is served.
+    // A satellites-in-view sentence the GPS-only setting accepted: the receiver is served.
     void Accepted();
     // A sentence only the all-systems setting would use.
     void OtherModeSentence();

@@ -8,4 +8,6 @@ struct SatelliteReport {
     std::int32_t Elevation = 0;
     std::int32_t Azimuth = 0;
     std::int32_t SNR = 0;
+    // False when the elevation or the azimuth field was empty: no direction to fold or show.
+    bool HasPosition = true;
 };

@@ -4,9 +4,29 @@
 
 namespace {
 
-// The numbers mixed sentences give GPS (with SBAS) and GLONASS satellites.
+// The numbers mixed sentences give the satellites of each system, also the numbers with which
+// some receivers, and services that translate a binary protocol, report every system under "GP".
+// GPS (with SBAS) takes 1 to 64 in mixed sentences.
 constexpr std::int32_t LastGpsNumber = 64;
-constexpr std::int32_t LastGlonassNumber = 96;
+
+struct NumberRange {
+    std::int32_t first, last;
+    SatelliteSystem system;
+};
+
+constexpr std::array ExtendedNumbers{NumberRange{65, 96, SatelliteSystem::GLONASS},
+                                     NumberRange{193, 202, SatelliteSystem::QZSS},
+                                     NumberRange{301, 336, SatelliteSystem::Galileo},
+                                     NumberRange{401, 463, SatelliteSystem::BeiDou}};
+
+std::optional<SatelliteSystem> SystemOfExtendedNumber(std::int32_t prn) {
+    for (const NumberRange& range : ExtendedNumbers) {
+        if (prn >= range.first && prn <= range.last) {
+            return range.system;
+        }
+    }
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -39,9 +59,15 @@ std::optional<SatelliteSystem> SystemFromName(std::string_view name) {
 }
 
 std::optional<SatelliteSystem> SystemOfSatellite(std::string_view talker, std::int32_t prn) {
-    // SBAS and QZSS satellites that receivers report under GP are kept with GPS.
-    if (talker == "GP") {
-        return SatelliteSystem::GPS;
+    if (talker == "GP" || talker == "GN") {
+        if (const auto system = SystemOfExtendedNumber(prn)) {
+            return system;
+        }
+        // Under GP any other number stays with GPS, as the SBAS satellites do.
+        if (talker == "GP" || (prn >= 1 && prn <= LastGpsNumber)) {
+            return SatelliteSystem::GPS;
+        }
+        return std::nullopt;
     }
     if (talker == "GL") {
         return SatelliteSystem::GLONASS;
@@ -57,14 +83,6 @@ std::optional<SatelliteSystem> SystemOfSatellite(std::string_view talker, std::i
     }
     if (talker == "GI") {
         return SatelliteSystem::NavIC;
-    }
-    if (talker == "GN") {
-        if (prn >= 1 && prn <= LastGpsNumber) {
-            return SatelliteSystem::GPS;
-        }
-        if (prn > LastGpsNumber && prn <= LastGlonassNumber) {
-            return SatelliteSystem::GLONASS;
-        }
     }
     return std::nullopt;
 }

@@ -23,7 +23,9 @@ const char* SystemName(SatelliteSystem system);
 // The system of one of those names, in any letter case.
 std::optional<SatelliteSystem> SystemFromName(std::string_view name);
 
-// The system a satellite of `talker` numbered `prn` belongs to. Mixed ("GN") sentences tell it
-// by the number alone, which settles only GPS and GLONASS; no system is the answer for other
-// numbers and for talkers not in AllSystemsTalkers.
+// The system a satellite of `talker` numbered `prn` belongs to. A talker of one system keeps every
+// number in it. "GP" and mixed ("GN") sentences may carry every system in extended numbers: 65-96
+// GLONASS, 193-202 QZSS, 301-336 Galileo, 401-463 BeiDou; any other number is GPS under "GP",
+// and under "GN" GPS for 1-64 and no system otherwise. No system either for talkers not in
+// AllSystemsTalkers.
 std::optional<SatelliteSystem> SystemOfSatellite(std::string_view talker, std::int32_t prn);

@@ -35,6 +35,9 @@ SatelliteReport ReadReport(const std::vector<std::string>& fields, std::size_t f
     report.Elevation = std::clamp(StrToIntDef(fields[first + 1], 0), 0, MaxElevation);
     report.Azimuth = std::clamp(StrToIntDef(fields[first + 2], 0), 0, MaxAzimuth);
     report.SNR = StrToIntDef(fields[first + 3], 0);
+    // Receivers leave both empty for a satellite they hear but cannot place yet; folding that as
+    // 0, 0 would raise a cell at the horizon due north that no satellite was ever seen from.
+    report.HasPosition = !fields[first + 1].empty() && !fields[first + 2].empty();
     return report;
 }
 
@@ -67,7 +70,9 @@ bool HandleSatellitesInView(std::string_view body, SatelliteTable& table, TStrin
                 continue;
             }
             table.ShowRow(row, report);
-            FoldReport(grid, report.Azimuth, report.Elevation, report.SNR);
+            if (report.HasPosition) {
+                FoldReport(grid, report.Azimuth, report.Elevation, report.SNR);
+            }
         }
     } catch (const Exception&) {
         // Data from the receiver: a sentence that cannot be handled is dropped.

@@ -18,27 +18,39 @@ bool Stronger(const InViewSatellite& a, const InViewSatellite& b) {
 
 void SkyView::Take(std::string_view talker, const MultiSystemSentence& sentence) {
     CycleKey key{std::string(talker), sentence.SignalId};
-    auto cycle = cycles_.find(key);
-    if (cycle == cycles_.end()) {
-        if (cycles_.size() >= MaxCycles) {
-            return;
-        }
-        cycle = cycles_.emplace(std::move(key), std::vector<InViewSatellite>{}).first;
-    }
+    auto tracked = cycles_.find(key);
     if (sentence.MessageNumber == 1) {
-        cycle->second.clear();
-    }
-    for (const InViewSatellite& satellite : sentence.Satellites) {
-        // A group of empty fields fills up the last message of a cycle: no satellite.
-        if (satellite.PRN != 0 && cycle->second.size() < MaxSatellitesPerCycle) {
-            cycle->second.push_back(satellite);
+        if (tracked != cycles_.end() && tracked->second.startedRound == round_) {
+            StartRound();
+            tracked = cycles_.find(key);
         }
+        if (tracked == cycles_.end()) {
+            if (cycles_.size() >= MaxCycles) {
+                return;
+            }
+            tracked = cycles_.emplace(std::move(key), TrackedCycle{{}, round_, round_}).first;
+        }
+        tracked->second.startedRound = round_;
+    } else if (tracked == cycles_.end()) {
+        return;
     }
+    if (tracked->second.cycle.Take(sentence, MaxSatellitesPerCycle)) {
+        tracked->second.completedRound = round_;
+        satellites_.reset();
+    }
+}
+
+void SkyView::StartRound() {
+    ++round_;
+    std::erase_if(cycles_, [this](const auto& tracked) {
+        return tracked.second.completedRound + 1 < round_;
+    });
     satellites_.reset();
 }
 
 void SkyView::Clear() {
     cycles_.clear();
+    round_ = 0;
     satellites_.reset();
 }
 
@@ -47,20 +59,32 @@ const std::vector<InViewSatellite>& SkyView::Satellites() const {
         return *satellites_;
     }
     std::vector<InViewSatellite> all;
-    for (const auto& [key, cycle] : cycles_) {
-        all.insert(all.end(), cycle.begin(), cycle.end());
+    for (const auto& [key, tracked] : cycles_) {
+        all.insert(all.end(), tracked.cycle.Shown().begin(), tracked.cycle.Shown().end());
     }
-    // The strongest report of each satellite comes first among its equals and is kept.
+    // The reports of each satellite together, the strongest first.
     std::sort(all.begin(), all.end(), [](const InViewSatellite& a, const InViewSatellite& b) {
         const auto keyA = SortKey(a);
         const auto keyB = SortKey(b);
         return keyA != keyB ? keyA < keyB : Stronger(a, b);
     });
-    all.erase(std::unique(all.begin(), all.end(),
-                          [](const InViewSatellite& a, const InViewSatellite& b) {
-                              return SortKey(a) == SortKey(b);
-                          }),
-              all.end());
-    satellites_ = std::move(all);
+    std::vector<InViewSatellite> satellites;
+    for (auto first = all.begin(); first != all.end();) {
+        const auto end = std::find_if(first, all.end(), [&](const InViewSatellite& other) {
+            return SortKey(other) != SortKey(*first);
+        });
+        InViewSatellite satellite = *first;
+        // A second signal is often reported without the direction the first one gives.
+        const auto placed = std::find_if(
+            first, end, [](const InViewSatellite& report) { return report.HasPosition; });
+        if (!satellite.HasPosition && placed != end) {
+            satellite.Elevation = placed->Elevation;
+            satellite.Azimuth = placed->Azimuth;
+            satellite.HasPosition = true;
+        }
+        satellites.push_back(satellite);
+        first = end;
+    }
+    satellites_ = std::move(satellites);
     return *satellites_;
 }

@@ -1,5 +1,6 @@
 #include "ConnectAttempt.h"
 
+#include "Formatting.h"
 #include "HostLookup.h"
 #include "ReadLimits.h"
 #include "SystemError.h"
@@ -10,17 +11,6 @@
 #include <sys/socket.h>
 #include <system_error>
 #include <utility>
-
-namespace {
-
-std::string LimitText(std::chrono::milliseconds limit) {
-    if (limit.count() % 1000 == 0) {
-        return std::to_string(limit.count() / 1000) + " s";
-    }
-    return std::to_string(limit.count()) + " ms";
-}
-
-} // namespace
 
 ConnectAttempt::ConnectAttempt(NetworkAddress address, std::chrono::milliseconds limit, int stop)
     : address_(std::move(address)), limit_(limit),
@@ -45,7 +35,7 @@ ConnectAttempt::Wait ConnectAttempt::WaitFor(int fd, short events) const {
 bool ConnectAttempt::Await(int fd, short events) {
     const Wait wait = WaitFor(fd, events);
     if (wait == Wait::TimedOut) {
-        Fail("no answer within " + LimitText(limit_));
+        Fail("no answer within " + DurationText(limit_));
     }
     return wait == Wait::Ready;
 }
@@ -58,13 +48,18 @@ FileDescriptor ConnectAttempt::Connect() {
         Fail(SystemErrorText(error.code().value()));
         return {};
     }
-    if (!Await(lookup->ReadyEvent(), POLLIN)) {
+    return Connect(*lookup);
+}
+
+FileDescriptor ConnectAttempt::Connect(const HostLookup& lookup) {
+    if (!Await(lookup.ReadyEvent(), POLLIN)) {
         return {};
     }
-    const auto addresses = lookup->Addresses();
+    const auto addresses = lookup.Addresses();
     if (addresses.empty()) {
         failure_ = "Cannot find the host " + address_.Host() + " for " + address_.Description() +
-                   ": " + lookup->FailureText();
+                   ": " + lookup.FailureText();
+        nameUnknown_ = lookup.NameUnknown();
         return {};
     }
     // Every address in turn (a name may stand for IPv6 and IPv4 ones); the last reason stays.

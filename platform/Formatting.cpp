@@ -56,3 +56,10 @@ std::string FormatFixed(double value, int decimals) {
     }
     return std::string(buffer.data(), end);
 }
+
+std::string DurationText(std::chrono::milliseconds duration) {
+    if (duration.count() % 1000 == 0) {
+        return std::to_string(duration.count() / 1000) + " s";
+    }
+    return std::to_string(duration.count()) + " ms";
+}

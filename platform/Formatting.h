@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 
 // printf-style formatting of integers and texts ("%d", "%.2d", "%s"). Numbers with decimals go
@@ -12,3 +13,6 @@ void AppendInteger(std::string& text, long long value, int minDigits = 1);
 
 // A number with `decimals` digits after a "." ("%.2f", "%.0f"), whatever the user's locale.
 std::string FormatFixed(double value, int decimals);
+
+// A length of time for a message: "30 s", or "200 ms" when it is no whole number of seconds.
+std::string DurationText(std::chrono::milliseconds duration);

@@ -1,5 +1,6 @@
 #include "GpsdStream.h"
 
+#include <optional>
 #include <utility>
 
 namespace {
@@ -16,10 +17,47 @@ bool IsSentence(std::string_view line) {
     return line.starts_with('$') || line.starts_with('!');
 }
 
+// Where the value of `"key":` begins in a report's line; npos without one. Spaces after the colon
+// are skipped, as JSON allows them.
+std::size_t ValueAt(std::string_view line, std::string_view key) {
+    const std::string quoted = '"' + std::string(key) + "\":";
+    const std::size_t found = line.find(quoted);
+    if (found == std::string_view::npos) {
+        return found;
+    }
+    return line.find_first_not_of(' ', found + quoted.size());
+}
+
+// The string value of `key`, its escapes undone and anything that is no printable ASCII made a
+// '?', so that it may go into a line of text; none when there is no such string.
+std::optional<std::string> StringMember(std::string_view line, std::string_view key) {
+    std::size_t at = ValueAt(line, key);
+    if (at == std::string_view::npos || line[at] != '"') {
+        return std::nullopt;
+    }
+    std::string value;
+    for (++at; at < line.size() && line[at] != '"'; ++at) {
+        char c = line[at];
+        if (c == '\\' && at + 1 < line.size()) {
+            c = line[++at];
+        }
+        value += c >= 0x20 && c < 0x7f ? c : '?';
+    }
+    return value;
+}
+
+// A report that a receiver went away: gpsd says it is activated since time 0.
+bool IsDeactivated(std::string_view line) {
+    const std::size_t at = ValueAt(line, "activated");
+    return at != std::string_view::npos && line[at] == '0' &&
+           (at + 1 == line.size() || line[at + 1] == ',' || line[at + 1] == '}' ||
+            line[at + 1] == ' ');
+}
+
 } // namespace
 
 void GpsdStream::Feed(std::string_view bytes, std::string& sentences) {
-    while (!bytes.empty() && greeting_ != Greeting::Wrong) {
+    while (!bytes.empty() && greeting_ != Greeting::Wrong && trouble_.empty()) {
         const std::size_t end = bytes.find('\n');
         const std::string_view piece =
             bytes.substr(0, end == std::string_view::npos ? bytes.size() : end + 1);
@@ -47,8 +85,25 @@ void GpsdStream::EndLine(std::string& sentences) {
                 : Greeting::Wrong;
     } else if (!overlong && IsSentence(line_)) {
         sentences += line_;
+    } else if (!overlong && trouble_.empty() && line_.starts_with('{')) {
+        ReadReport(line_);
     }
     line_.clear();
+}
+
+void GpsdStream::ReadReport(std::string_view line) {
+    const auto kind = StringMember(line, "class");
+    if (kind == "ERROR") {
+        trouble_ = "gpsd answered: " + StringMember(line, "message").value_or("an error");
+        if (!device_.empty()) {
+            trouble_ += " (asked for " + device_ + ")";
+        }
+    } else if (kind == "DEVICE" && IsDeactivated(line)) {
+        const std::string path = StringMember(line, "path").value_or("");
+        if (device_.empty() || path == device_) {
+            trouble_ = "gpsd reports that the receiver " + path + " went away";
+        }
+    }
 }
 
 std::string GpsdStream::WatchRequest(const std::string& device) {

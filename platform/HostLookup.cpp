@@ -19,6 +19,8 @@ struct HostLookup::Shared {
     mutable std::mutex mutex;
     std::vector<Address> addresses;
     std::string failure;
+    bool nameUnknown = false;
+    bool done = false;
 };
 
 HostLookup::HostLookup(const std::string& host, std::uint16_t port)
@@ -57,9 +59,11 @@ HostLookup::HostLookup(const std::string& host, std::uint16_t port)
                 shared->failure = SystemErrorText(error);
             } else if (result != 0) {
                 shared->failure = ::gai_strerror(result);
+                shared->nameUnknown = result == EAI_NONAME || result == EAI_NODATA;
             } else if (shared->addresses.empty()) {
                 shared->failure = "no address to connect to";
             }
+            shared->done = true;
         }
         const std::uint64_t one = 1;
         [[maybe_unused]] const ssize_t written = ::write(shared->ready.Get(), &one, sizeof one);
@@ -78,4 +82,18 @@ std::vector<HostLookup::Address> HostLookup::Addresses() const {
 std::string HostLookup::FailureText() const {
     const std::lock_guard lock(shared_->mutex);
     return shared_->failure;
+}
+
+bool HostLookup::NameUnknown() const {
+    const std::lock_guard lock(shared_->mutex);
+    return shared_->nameUnknown;
+}
+
+bool HostLookup::Done() const {
+    const std::lock_guard lock(shared_->mutex);
+    return shared_->done;
+}
+
+bool HostLookup::Finds(const std::string& host, std::uint16_t port) const {
+    return shared_->host == host && shared_->service == std::to_string(port);
 }

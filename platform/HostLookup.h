@@ -28,6 +28,13 @@ public:
     // resolver's words for why not.
     std::vector<Address> Addresses() const;
     std::string FailureText() const;
+    // Once ReadyEvent is readable: whether the name exists nowhere (as against a lookup that
+    // could not be made now, such as a name server out of reach).
+    bool NameUnknown() const;
+    // Whether the lookup has ended.
+    bool Done() const;
+    // Whether it looks up `host` for `port`.
+    bool Finds(const std::string& host, std::uint16_t port) const;
 
 private:
     struct Shared;

@@ -52,6 +52,8 @@ bool IsDevicePath(std::string_view device) {
     return true;
 }
 
+constexpr const char* PortRange = "the port must be a number from 1 to 65535";
+
 std::optional<std::uint16_t> ParsePort(std::string_view text) {
     unsigned value = 0;
     const char* const last = text.data() + text.size();
@@ -68,13 +70,15 @@ struct HostPort {
     std::optional<std::uint16_t> port;
 };
 
-// "HOST", "HOST:PORT", "[V6]", "[V6]:PORT"; an empty host stays empty.
-std::optional<HostPort> ParseAuthority(std::string_view authority) {
+// "HOST", "HOST:PORT", "[V6]", "[V6]:PORT"; an empty host stays empty. Otherwise `flaw` says
+// what is wrong.
+std::optional<HostPort> ParseAuthority(std::string_view authority, std::string& flaw) {
     HostPort result;
     std::string_view rest;
     if (!authority.empty() && authority.front() == '[') {
         const std::size_t close = authority.find(']');
         if (close == std::string_view::npos || !IsIpv6Literal(authority.substr(1, close - 1))) {
+            flaw = "the IPv6 address in brackets is malformed";
             return std::nullopt;
         }
         result.host = std::string(authority.substr(1, close - 1));
@@ -83,6 +87,9 @@ std::optional<HostPort> ParseAuthority(std::string_view authority) {
         const std::size_t colon = authority.find(':');
         const std::string_view host = authority.substr(0, colon);
         if (!host.empty() && !IsHostName(host)) {
+            flaw = host.size() > LongestHost
+                       ? "the host name is too long"
+                       : "a host name holds only letters, digits, '-', '.' and '_'";
             return std::nullopt;
         }
         result.host = std::string(host);
@@ -92,10 +99,12 @@ std::optional<HostPort> ParseAuthority(std::string_view authority) {
         return result;
     }
     if (rest.front() != ':') {
+        flaw = "only a ':' and the port may follow the host";
         return std::nullopt;
     }
     result.port = ParsePort(rest.substr(1));
     if (!result.port) {
+        flaw = PortRange;
         return std::nullopt;
     }
     return result;
@@ -108,6 +117,17 @@ bool NetworkAddress::IsNetworkName(std::string_view name) {
 }
 
 std::optional<NetworkAddress> NetworkAddress::Parse(std::string_view name) {
+    std::string flaw;
+    return Parse(name, flaw);
+}
+
+std::string NetworkAddress::Flaw(std::string_view name) {
+    std::string flaw;
+    Parse(name, flaw);
+    return flaw;
+}
+
+std::optional<NetworkAddress> NetworkAddress::Parse(std::string_view name, std::string& flaw) {
     NetworkAddress address;
     std::string_view rest;
     if (name.starts_with(TcpScheme)) {
@@ -117,26 +137,35 @@ std::optional<NetworkAddress> NetworkAddress::Parse(std::string_view name) {
         address.protocol_ = Protocol::Gpsd;
         rest = name.substr(GpsdScheme.size());
     } else {
+        flaw = "it begins with neither tcp:// nor gpsd://";
         return std::nullopt;
     }
     const std::size_t slash = rest.find('/');
     const std::string_view authority = rest.substr(0, slash);
     const std::string_view path =
         slash == std::string_view::npos ? std::string_view() : rest.substr(slash);
-    const auto hostPort = ParseAuthority(authority);
+    const auto hostPort = ParseAuthority(authority, flaw);
     if (!hostPort) {
         return std::nullopt;
     }
     if (address.protocol_ == Protocol::Tcp) {
-        if (hostPort->host.empty() || !hostPort->port || !path.empty()) {
-            return std::nullopt;
+        if (hostPort->host.empty()) {
+            flaw = "the host is missing";
+        } else if (!hostPort->port) {
+            flaw = "the port is missing";
+        } else if (!path.empty()) {
+            flaw = "nothing may follow the port";
+        } else {
+            address.host_ = hostPort->host;
+            address.port_ = *hostPort->port;
+            return address;
         }
-        address.host_ = hostPort->host;
-        address.port_ = *hostPort->port;
-        return address;
+        return std::nullopt;
     }
     // A lone slash names no receiver: all of them, as without it.
     if (path.size() > 1 && !IsDevicePath(path)) {
+        flaw = "the receiver's path is too long or holds a quote, a backslash or a control "
+               "character";
         return std::nullopt;
     }
     address.host_ = hostPort->host.empty() ? "localhost" : hostPort->host;

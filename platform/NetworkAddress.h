@@ -20,6 +20,9 @@ public:
     // or not.
     static bool IsNetworkName(std::string_view name);
     static std::optional<NetworkAddress> Parse(std::string_view name);
+    // What is wrong with a name Parse refuses, for a message about it ("the port must be a
+    // number from 1 to 65535"); empty for a well-formed name.
+    static std::string Flaw(std::string_view name);
 
     Protocol Kind() const { return protocol_; }
     const std::string& Host() const { return host_; }
@@ -40,6 +43,7 @@ public:
 
 private:
     NetworkAddress() = default;
+    static std::optional<NetworkAddress> Parse(std::string_view name, std::string& flaw);
 
     Protocol protocol_ = Protocol::Tcp;
     std::string host_;

@@ -2,13 +2,17 @@
 
 #include "ConnectAttempt.h"
 #include "EventSignal.h"
+#include "Formatting.h"
 #include "GpsdStream.h"
+#include "HostLookup.h"
 #include "SystemError.h"
 #include "TimedRead.h"
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
@@ -26,6 +30,22 @@ constexpr std::uint32_t AllPurgeFlags =
 constexpr std::size_t ReceiveSize = 4096;
 // ReceiveInto's word for a connection the peer has closed.
 constexpr int EndOfStream = -1;
+// A peer that vanished without a word (a cable pulled, a machine switched off) is given up after
+// some 25 s of unanswered probes or of data sent in vain, before the silence limit in most cases.
+constexpr int KeepAliveIdle = 10;       // s without traffic before the first probe
+constexpr int KeepAliveInterval = 5;    // s between probes
+constexpr int KeepAliveProbes = 3;      // unanswered probes before the end
+constexpr unsigned UserTimeout = 25000; // ms
+
+// Best effort: a socket that refuses these is still read, and the silence limit still holds.
+void KeepAlive(int socket) {
+    const int on = 1;
+    ::setsockopt(socket, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+    ::setsockopt(socket, IPPROTO_TCP, TCP_KEEPIDLE, &KeepAliveIdle, sizeof KeepAliveIdle);
+    ::setsockopt(socket, IPPROTO_TCP, TCP_KEEPINTVL, &KeepAliveInterval, sizeof KeepAliveInterval);
+    ::setsockopt(socket, IPPROTO_TCP, TCP_KEEPCNT, &KeepAliveProbes, sizeof KeepAliveProbes);
+    ::setsockopt(socket, IPPROTO_TCP, TCP_USER_TIMEOUT, &UserTimeout, sizeof UserTimeout);
+}
 
 // Appends what the socket holds, up to ReceiveSize bytes, to `received`, through gpsd's filter
 // when there is one. 0 also when there was nothing to receive yet; EndOfStream; or the error.
@@ -53,8 +73,9 @@ int ReceiveInto(int socket, std::optional<GpsdStream>& gpsd, std::string& receiv
 
 } // namespace
 
-NetworkDevice::NetworkDevice(std::chrono::milliseconds connectLimit)
-    : connectLimit_(connectLimit) {}
+NetworkDevice::NetworkDevice(std::chrono::milliseconds connectLimit,
+                             std::chrono::milliseconds silenceLimit)
+    : connectLimit_(connectLimit), silenceLimit_(silenceLimit) {}
 
 NetworkDevice::~NetworkDevice() {
     Close();
@@ -67,6 +88,8 @@ int NetworkDevice::Open(const std::string& port) {
     }
     const auto address = NetworkAddress::Parse(port);
     if (!address) {
+        failure_ = "The address " + port + " is malformed: " + NetworkAddress::Flaw(port);
+        failureLasts_ = true;
         return EINVAL;
     }
     std::array<FileDescriptor, 3> events;
@@ -88,9 +111,13 @@ int NetworkDevice::Open(const std::string& port) {
     gone_ = false;
     goneReported_ = false;
     failure_.clear();
+    failureLasts_ = false;
     try {
-        connection_ =
-            std::thread(&NetworkDevice::Run, this, *address, events[1].Get(), events[2].Get());
+        if (!lookup_ || lookup_->Done() || !lookup_->Finds(address->Host(), address->Port())) {
+            lookup_ = std::make_shared<const HostLookup>(address->Host(), address->Port());
+        }
+        connection_ = std::thread(&NetworkDevice::Run, this, *address, lookup_, events[1].Get(),
+                                  events[2].Get());
     } catch (const std::system_error& error) {
         return error.code().value();
     }
@@ -283,29 +310,38 @@ std::string NetworkDevice::FailureText() const {
     return failure_;
 }
 
-void NetworkDevice::Run(NetworkAddress address, int stop, int room) {
+bool NetworkDevice::FailureLasts() const {
+    const std::lock_guard lock(mutex_);
+    return failureLasts_;
+}
+
+void NetworkDevice::Run(NetworkAddress address, std::shared_ptr<const HostLookup> lookup, int stop,
+                        int room) {
     ConnectAttempt attempt(address, connectLimit_, stop);
     std::optional<GpsdStream> gpsd;
     if (address.Kind() == NetworkAddress::Protocol::Gpsd) {
-        gpsd.emplace();
+        gpsd.emplace(address.Device());
     }
     std::string received;
     std::string failure;
-    const FileDescriptor socket = Connect(attempt, address, gpsd, received, failure);
+    const FileDescriptor socket = Connect(attempt, *lookup, address, gpsd, received, failure);
     if (!socket.IsOpen()) {
         if (!failure.empty()) {
             const std::lock_guard lock(mutex_);
             FailLocked(failure);
+            failureLasts_ = attempt.NameUnknown();
         }
         return;
     }
+    KeepAlive(socket.Get());
     Receive(socket.Get(), address, gpsd, std::move(received), stop, room);
 }
 
-FileDescriptor NetworkDevice::Connect(ConnectAttempt& attempt, const NetworkAddress& address,
+FileDescriptor NetworkDevice::Connect(ConnectAttempt& attempt, const HostLookup& lookup,
+                                      const NetworkAddress& address,
                                       std::optional<GpsdStream>& gpsd, std::string& received,
                                       std::string& failure) {
-    FileDescriptor socket = attempt.Connect();
+    FileDescriptor socket = attempt.Connect(lookup);
     if (!socket.IsOpen() || !gpsd) {
         failure = attempt.Failure();
         return socket;
@@ -337,6 +373,8 @@ FileDescriptor NetworkDevice::Connect(ConnectAttempt& attempt, const NetworkAddr
 void NetworkDevice::Receive(int socket, const NetworkAddress& address,
                             std::optional<GpsdStream>& gpsd, std::string received, int stop,
                             int room) {
+    const std::string peer = address.Description();
+    auto silentUntil = std::chrono::steady_clock::now() + silenceLimit_;
     for (;;) {
         bool waitsForRoom = false;
         {
@@ -346,32 +384,50 @@ void NetworkDevice::Receive(int socket, const NetworkAddress& address,
             }
             waitsForRoom = !DeliverLocked(received);
             senderWaits_ = waitsForRoom;
+            if (gpsd && !gpsd->Trouble().empty()) {
+                FailLocked(peer + ": " + gpsd->Trouble());
+                return;
+            }
         }
         // While the queue is full the socket is left alone, so that the kernel holds the sender
-        // back; the end of the connection is seen once there is room again.
+        // back; the end of the connection is seen once there is room again. The silence is then
+        // the reader's, not the source's.
+        if (waitsForRoom) {
+            silentUntil = std::chrono::steady_clock::now() + silenceLimit_;
+        }
         std::array<pollfd, 3> watched{
             {{waitsForRoom ? -1 : socket, POLLIN, 0}, {stop, POLLIN, 0}, {room, POLLIN, 0}}};
-        if (::poll(watched.data(), watched.size(), -1) < 0) {
+        const int polled = ::poll(watched.data(), watched.size(),
+                                  waitsForRoom ? -1 : ReadLimits::PollTimeout(silentUntil));
+        if (polled < 0 && errno == EINTR) {
             continue;
         }
-        if (watched[1].revents != 0) {
+        std::string failure;
+        if (polled < 0) {
+            failure = "The connection to " + peer + " failed: " + SystemErrorText(errno);
+        } else if (watched[1].revents != 0) {
             return;
-        }
-        if (watched[2].revents != 0) {
-            ConsumeEvent(room);
-        }
-        if (watched[0].revents == 0) {
-            continue;
-        }
-        const int result = ReceiveInto(socket, gpsd, received);
-        if (result == 0) {
-            continue;
+        } else if (polled == 0 && std::chrono::steady_clock::now() >= silentUntil) {
+            failure =
+                "The connection to " + peer + " brought no data for " + DurationText(silenceLimit_);
+        } else {
+            if (watched[2].revents != 0) {
+                ConsumeEvent(room);
+            }
+            if (watched[0].revents == 0) {
+                continue;
+            }
+            silentUntil = std::chrono::steady_clock::now() + silenceLimit_;
+            const int result = ReceiveInto(socket, gpsd, received);
+            if (result == 0) {
+                continue;
+            }
+            failure = result == EndOfStream
+                          ? "The connection to " + peer + " was closed by the other end"
+                          : "The connection to " + peer + " failed: " + SystemErrorText(result);
         }
         const std::lock_guard lock(mutex_);
-        FailLocked(result == EndOfStream ? "The connection to " + address.Description() +
-                                               " was closed by the other end"
-                                         : "The connection to " + address.Description() +
-                                               " failed: " + SystemErrorText(result));
+        FailLocked(failure);
         return;
     }
 }

@@ -136,4 +136,7 @@ public:
     // to gpsd at localhost:2947: Connection refused"); empty when it has nothing to add to the
     // I/O error itself.
     virtual std::string FailureText() const { return {}; }
+    // Whether that failure is one that trying again will not mend (a host name that does not
+    // exist).
+    virtual bool FailureLasts() const { return false; }
 };

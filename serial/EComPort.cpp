@@ -48,3 +48,7 @@ EComPort::EComPort(int errorCode, int systemErrorCode)
     : Exception(std::string(MessageText(errorCode)) +
                 Format(" (win error code: %d)", systemErrorCode)),
       systemErrorCode_(systemErrorCode), errorCode_(errorCode) {}
+
+EComPort::EComPort(int errorCode, int systemErrorCode, const std::string& reason)
+    : Exception(std::string(MessageText(errorCode)) + ": " + reason),
+      systemErrorCode_(systemErrorCode), errorCode_(errorCode) {}

@@ -2,6 +2,8 @@
 
 #include "platform/Exception.h"
 
+#include <string>
+
 // The serial library's one error: a code from its table of messages and, where a system call
 // failed, that call's error number in the message.
 class EComPort : public Exception {
@@ -10,6 +12,8 @@ public:
 
     explicit EComPort(int errorCode);
     EComPort(int errorCode, int systemErrorCode);
+    // With the device's own words for what failed in place of the number.
+    EComPort(int errorCode, int systemErrorCode, const std::string& reason);
 
     int ErrorCode() const { return errorCode_; }
     int SystemErrorCode() const { return systemErrorCode_; }

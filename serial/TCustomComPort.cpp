@@ -22,6 +22,8 @@ constexpr std::array<std::uint8_t, 4> ByteSizes = {5, 6, 7, 8};
 
 TCustomComPort::TCustomComPort(TComponent* owner, std::unique_ptr<SerialDevice> device)
     : TComponent(owner), choosesDevice_(device == nullptr),
+      networkSilenceLimit_(NetworkDevice::DefaultSilenceLimit),
+      deviceSilenceLimit_(NetworkDevice::DefaultSilenceLimit),
       device_(device ? std::move(device) : std::make_unique<PosixSerialDevice>()), buffer_(this),
       parity_(this), timeouts_(this), flowControl_(this),
       self_(std::make_shared<TCustomComPort*>(this)) {}
@@ -245,15 +247,23 @@ void TCustomComPort::ApplyBufferSizes() {
 // The kind of device follows the name at each open, so that a setup may move the port from a
 // serial device to the network and back. A device given to the port is kept whatever the name.
 void TCustomComPort::OpenDevice() {
-    if (choosesDevice_ && NetworkAddress::IsNetworkName(port_) != deviceIsNetwork_) {
-        deviceIsNetwork_ = !deviceIsNetwork_;
+    const bool network = NetworkAddress::IsNetworkName(port_);
+    if (choosesDevice_ &&
+        (network != deviceIsNetwork_ || (network && networkSilenceLimit_ != deviceSilenceLimit_))) {
+        deviceIsNetwork_ = network;
         if (deviceIsNetwork_) {
-            device_ = std::make_unique<NetworkDevice>();
+            device_ = std::make_unique<NetworkDevice>(NetworkDevice::DefaultConnectLimit,
+                                                      networkSilenceLimit_);
+            deviceSilenceLimit_ = networkSilenceLimit_;
         } else {
             device_ = std::make_unique<PosixSerialDevice>();
         }
     }
     if (const int error = device_->Open(port_); error != 0) {
+        // A device that can say what is wrong (a malformed address) says it instead of a number.
+        if (const std::string reason = device_->FailureText(); !reason.empty()) {
+            throw EComPort(ComError::OpenPort, error, reason);
+        }
         throw EComPort(ComError::OpenPort, error);
     }
 }

@@ -10,6 +10,7 @@
 #include "platform/TComponent.h"
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -122,6 +123,9 @@ public:
     void DeliverEvent(TComEvent event);
 
     SerialDevice& Device() { return *device_; }
+    // How long a receiver on the network may stay connected and silent before it counts as
+    // lost; for the devices the port picks itself, from their next open.
+    void SetNetworkSilenceLimit(std::chrono::milliseconds limit) { networkSilenceLimit_ = limit; }
     bool ThreadCreated() const { return threadCreated_; }
     // The kernel's id of the event thread; 0 without one.
     pid_t EventThreadSystemId() const;
@@ -193,6 +197,9 @@ private:
     // Without a device of its own the port picks the kind the name asks for at each open.
     const bool choosesDevice_;
     bool deviceIsNetwork_ = false;
+    std::chrono::milliseconds networkSilenceLimit_;
+    // What the network device in use was made with.
+    std::chrono::milliseconds deviceSilenceLimit_;
     std::unique_ptr<SerialDevice> device_;
     std::unique_ptr<TMessageReceiver> messageReceiver_;
     int updateCount_ = 0;

@@ -29,6 +29,13 @@ namespace {
 
 using testing::HasSubstr;
 
+// The link goes with the terminal, as a device's name does when it is unplugged: a link left
+// behind would lead the retries to whatever terminal takes that number next, another test's.
+void Unplug(std::unique_ptr<PseudoTerminal>& terminal, const std::string& link) {
+    std::filesystem::remove(link);
+    terminal.reset();
+}
+
 class Reception : public testing::Test {
 protected:
     void SetUp() override {
@@ -50,8 +57,10 @@ protected:
     void MakeDataFile() { NewGrid().SaveToFile(folder.File("Skyfence.dat")); }
 
     // Creates and shows the window, then lets its start timer fire.
-    TFormSkyfence& Start() {
+    TFormSkyfence&
+    Start(std::chrono::milliseconds retryInterval = ReceiverConnection::DefaultRetryInterval) {
         form_ = std::make_unique<TFormSkyfence>(folder.Path());
+        form_->Connection().SetRetryInterval(retryInterval);
         form_->RunSetup = [this](TCustomComPort& port) {
             ++setupRuns;
             portOpenDuringSetup = port.Connected();
@@ -64,6 +73,19 @@ protected:
     QTimer* Timer(const char* name) { return form_->findChild<QTimer*>(name); }
     QPushButton* Button() { return form_->findChild<QPushButton*>("BitBtnStartStop"); }
     QString Label(const char* name) { return form_->findChild<QLabel*>(name)->text(); }
+    std::string Status() { return form_->statusBar()->currentMessage().toStdString(); }
+    // A receiver appears behind `link` and talks once it is tried again, until it is heard.
+    bool PlugInUntilOpen(std::unique_ptr<PseudoTerminal>& terminal, const std::string& link) {
+        terminal = std::make_unique<PseudoTerminal>();
+        std::filesystem::create_symlink(terminal->Path(), link);
+        return Pump([&] {
+            if (form_->Connection().State() == ConnectionState::Retrying) {
+                terminal->Write(
+                    "$GPGSV,3,1,11,03,40,090,44,02,17,308,41,12,07,344,39,14,22,228,45*74\r\n");
+            }
+            return form_->Connection().State() == ConnectionState::Open;
+        });
+    }
 
     TemporaryFolder folder;
     std::unique_ptr<TFormSkyfence> form_;
@@ -108,14 +130,30 @@ TEST_F(Reception, LaterStartOpensThePortByItself) {
     EXPECT_EQ(Button()->text(), "  Start");
 }
 
-TEST_F(Reception, MissingPortIsReportedAndTheButtonStays) {
-    StoreSettings(folder.File("no-such-receiver"));
+// The program's own start finds no receiver yet (an adapter not plugged in): it waits and tries
+// again without a box and takes the receiver when it comes, which is no return of a lost one.
+// Only the user's own Start raises the failure.
+TEST_F(Reception, AutomaticStartWaitsForAMissingReceiver) {
+    const std::string link = folder.File("receiver");
+    StoreSettings(link);
     MakeDataFile();
-    TFormSkyfence& form = Start();
-    EXPECT_FALSE(form.ComPort().Connected());
-    EXPECT_EQ(Button()->text(), "Start");
+    TFormSkyfence& form = Start(std::chrono::milliseconds(50));
+    EXPECT_TRUE(ShownMessages().empty());
+    EXPECT_EQ(form.Connection().State(), ConnectionState::Lost);
+    EXPECT_EQ(Button()->text(), "  Stop");
+    EXPECT_THAT(Status(), HasSubstr("The receiver on " + link + " is not answering yet"));
+
+    std::unique_ptr<PseudoTerminal> terminal;
+    ASSERT_TRUE(PlugInUntilOpen(terminal, link));
+    EXPECT_THAT(Status(), HasSubstr("The receiver on " + link + " answers since"));
+
+    Button()->click();
+    Unplug(terminal, link);
+    EXPECT_TRUE(ShownMessages().empty());
+    Button()->click();
     ASSERT_EQ(ShownMessages().size(), 1u);
     EXPECT_THAT(ShownMessages()[0], HasSubstr("Unable to open com port"));
+    EXPECT_EQ(form.Connection().State(), ConnectionState::Closed);
 }
 
 TEST_F(Reception, SetupWhileRunningClosesStoresAndReopens) {
@@ -155,13 +193,6 @@ TEST_F(Reception, ExitWhileRunningClosesThePortBeforeTheFinalSave) {
     EXPECT_EQ(ReadFileBytes(folder.File("Skyfence.dat")), form.Grids().HorizonGrid.Text());
 }
 
-// The link goes with the terminal, as a device's name does when it is unplugged: a link left
-// behind would lead the retries to whatever terminal takes that number next, another test's.
-void Unplug(std::unique_ptr<PseudoTerminal>& terminal, const std::string& link) {
-    std::filesystem::remove(link);
-    terminal.reset();
-}
-
 // A receiver unplugged and plugged in again behind the same name: the loss is told in the status
 // area without a box, the map stays, and reception resumes by itself until the user stops it.
 TEST_F(Reception, ReceiverVanishingIsToldAndReceptionResumesByItself) {
@@ -185,15 +216,7 @@ TEST_F(Reception, ReceiverVanishingIsToldAndReceptionResumesByItself) {
     EXPECT_TRUE(ShownMessages().empty());
     EXPECT_EQ(form.Grids().HorizonGrid.Get(83).find(",46"), 82u);
 
-    terminal = std::make_unique<PseudoTerminal>();
-    std::filesystem::create_symlink(terminal->Path(), link);
-    ASSERT_TRUE(Pump([&] {
-        if (form.Connection().State() == ConnectionState::Retrying) {
-            terminal->Write(
-                "$GPGSV,3,1,11,03,40,090,44,02,17,308,41,12,07,344,39,14,22,228,45*74\r\n");
-        }
-        return form.Connection().State() == ConnectionState::Open;
-    }));
+    ASSERT_TRUE(PlugInUntilOpen(terminal, link));
     EXPECT_TRUE(form.ComPort().Connected());
     EXPECT_EQ(Button()->text(), "  Stop");
     EXPECT_THAT(form.statusBar()->currentMessage().toStdString(), HasSubstr("answers again"));

@@ -6,6 +6,7 @@
 #include "serial/EComPort.h"
 #include "serial/TComPort.h"
 
+#include "LocalTcpServer.h"
 #include "TemporaryFolder.h"
 
 #include <gmock/gmock.h>
@@ -126,11 +127,79 @@ TEST_F(Connection, StopWhileLostEndsTheTries) {
     ASSERT_TRUE(Pump([&] { return connection.State() == ConnectionState::Lost; }));
     connection.Stop();
     EXPECT_EQ(connection.State(), ConnectionState::Closed);
+    EXPECT_THAT(connection.StatusText(), HasSubstr("Reception from " + link + " stopped at"));
+    EXPECT_THAT(connection.StatusText(), testing::Not(HasSubstr("trying again")));
     PlugIn();
     const auto later = std::chrono::steady_clock::now() + 150ms;
     Pump([&] { return std::chrono::steady_clock::now() > later; });
     EXPECT_FALSE(port.Connected());
     EXPECT_EQ(states.back(), ConnectionState::Closed);
+}
+
+// A peer that sends a little and closes, again and again, is lost in the same way each time: the
+// log has the first loss and its end, and then a count.
+TEST_F(Connection, RepeatedLossesAreCountedInTheLog) {
+    LocalTcpServer server;
+    port.SetPort(server.Name());
+    connection.Start();
+    for (int round = 0; round < 6; ++round) {
+        ASSERT_TRUE(Pump([&] { return port.Connected(); }));
+        server.Accept();
+        server.Send("$GPRMC,093015.00,A,5557.1234,N,00311.5678,W,,,070107,,*00\r\n");
+        ASSERT_TRUE(Pump([&] { return connection.State() == ConnectionState::Open; }));
+        server.CloseClient();
+        ASSERT_TRUE(Pump([&] { return connection.State() == ConnectionState::Lost; }));
+    }
+    connection.Stop();
+    ASSERT_EQ(logged.size(), 3u) << testing::PrintToString(logged);
+    EXPECT_THAT(logged[0], HasSubstr("was lost at"));
+    EXPECT_THAT(logged[1], HasSubstr("answers again"));
+    EXPECT_THAT(logged[2], HasSubstr("lost 5 more times in the same way (The connection to " +
+                                     server.Name() + " was closed by the other end)"));
+}
+
+// A name that can never be reached is told as a port that cannot be opened, once, and not tried
+// again; a wrong name in the settings is the user's to mend.
+TEST_F(Connection, NetworkNamesThatCannotWorkAreRefusedSayingWhy) {
+    std::vector<std::string> refused;
+    connection.OnRefused = [&](const std::string& message) { refused.push_back(message); };
+    const std::pair<std::string, std::string> names[] = {
+        {"tcp://h:0", "the port must be a number from 1 to 65535"},
+        {"tcp://h:65536", "the port must be a number from 1 to 65535"},
+        {"gpsd://h:2947/dev/a\"b", "the receiver's path"},
+        {"tcp://nowhere.invalid:10110", "Cannot find the host nowhere.invalid"},
+    };
+    for (const auto& [name, why] : names) {
+        port.SetPort(name);
+        std::string message;
+        try {
+            connection.Start();
+            ASSERT_TRUE(Pump([&] { return !refused.empty(); })) << name;
+            message = refused.back();
+        } catch (const EComPort& error) {
+            message = error.what();
+        }
+        EXPECT_THAT(message, HasSubstr("Unable to open com port: "));
+        EXPECT_THAT(message, HasSubstr(why));
+        EXPECT_THAT(message, HasSubstr(name.substr(0, 12)));
+        EXPECT_THAT(message, testing::Not(HasSubstr("error code")));
+        EXPECT_EQ(connection.State(), ConnectionState::Closed) << name;
+    }
+    EXPECT_EQ(refused.size(), 1u);
+    const auto later = std::chrono::steady_clock::now() + 150ms;
+    Pump([&] { return std::chrono::steady_clock::now() > later; });
+    EXPECT_FALSE(port.Connected()) << "not tried again";
+}
+
+TEST(ConnectionState, TheLedIsLitOnlyOnceTheReceiverAnswers) {
+    const std::pair<ConnectionState, bool> states[] = {
+        {ConnectionState::Closed, false},   {ConnectionState::Opening, false},
+        {ConnectionState::Open, true},      {ConnectionState::Lost, false},
+        {ConnectionState::Retrying, false},
+    };
+    for (const auto& [state, lit] : states) {
+        EXPECT_EQ(ShowsLedOn(state), lit) << static_cast<int>(state);
+    }
 }
 
 } // namespace

@@ -16,7 +16,9 @@
 
 #include <QImage>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 
 using testing::HasSubstr;
 
@@ -266,6 +268,34 @@ TEST(MapPicture, DifferenceKeyOnScreenSharesItsBarAsTheExportedScale) {
             }
             EXPECT_NEAR(onScreen / 101.0, exported / static_cast<double>(bar.height()), 0.02)
                 << "largest " << largest << ", value " << value;
+        }
+    }
+}
+
+// However long or narrow the picture, the plot keeps most of its narrower side, clear of the
+// scale and its labels, and both the map and a difference are drawn.
+TEST(MapPicture, EverySizeInBothLayoutsLeavesThePlotRoom) {
+    const TStringList grid = WalledSky();
+    const DifferenceMap difference(NewGrid(), grid);
+    const QSize sizes[] = {{240, 160},  {240, 8000}, {8000, 240},
+                           {300, 1000}, {1000, 300}, {540, 273}};
+    for (const QSize size : sizes) {
+        for (const bool polar : {false, true}) {
+            SCOPED_TRACE(std::to_string(size.width()) + "x" + std::to_string(size.height()) +
+                         (polar ? " polar" : " rectangular"));
+            const MapPicture layout(size, polar);
+            const QRect plot = layout.PlotArea();
+            const QRect bar = layout.ScaleBar();
+            const int narrower = std::min(size.width(), size.height());
+            EXPECT_GE(std::min(plot.width(), plot.height()), narrower * 55 / 100);
+            EXPECT_TRUE(QRect(QPoint(0, 0), size).contains(plot));
+            EXPECT_TRUE(QRect(QPoint(0, 0), size).contains(bar));
+            EXPECT_GT(bar.left(), plot.right() + 4);
+            EXPECT_GE(bar.height(), narrower / 2);
+            PlotSettings settings;
+            settings.Colours = Palette::Viridis;
+            EXPECT_EQ(layout.Draw(grid, settings).size(), size);
+            EXPECT_EQ(layout.Draw(difference).size(), size);
         }
     }
 }

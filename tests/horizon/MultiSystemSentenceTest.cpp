@@ -18,6 +18,11 @@ InViewSatellite Sat(std::optional<SatelliteSystem> system, int prn, int elevatio
     return {system, prn, elevation, azimuth, snr.value_or(0), snr.has_value()};
 }
 
+// One whose elevation or azimuth field was empty.
+InViewSatellite Unplaced(std::optional<SatelliteSystem> system, int prn, std::optional<int> snr) {
+    return {system, prn, 0, 0, snr.value_or(0), snr.has_value(), false};
+}
+
 MultiSystemSentence Sentence(int count, int number, int inView, std::optional<std::string> signal,
                              std::vector<InViewSatellite> satellites) {
     return {count, number, inView, std::move(signal), std::move(satellites)};
@@ -46,14 +51,21 @@ const SentenceCase SentenceCases[] = {
      Sentence(3, 3, 10, "0", {Sat(GLONASS, 71, 23, 216, {}), Sat(GLONASS, 72, 43, 277, {})})},
     {"signal_id_after_empty_groups", "GP", "1,1,01,36,19,156,51,,,,,,,,,,,,,1",
      Sentence(1, 1, 1, "1",
-              {Sat(GPS, 36, 19, 156, 51), Sat(GPS, 0, 0, 0, {}), Sat(GPS, 0, 0, 0, {}),
-               Sat(GPS, 0, 0, 0, {})})},
+              {Sat(GPS, 36, 19, 156, 51), Unplaced(GPS, 0, {}), Unplaced(GPS, 0, {}),
+               Unplaced(GPS, 0, {})})},
     {"signal_id_alone", "GB", "1,1,00,7", Sentence(1, 1, 0, "7", {})},
     // = 3: the last group's empty SNR went with the final comma.
     {"last_snr_dropped", "GL", "3,3,09,88,07,028,",
      Sentence(3, 3, 9, {}, {Sat(GLONASS, 88, 7, 28, {})})},
     {"second_snr_dropped", "GP", "2,2,06,04,10,020,33,05,25,100,",
      Sentence(2, 2, 6, {}, {Sat(GPS, 4, 10, 20, 33), Sat(GPS, 5, 25, 100, {})})},
+    // A satellite heard but not placed, and a second signal's report: no direction.
+    {"second_signal_without_direction", "BD", "1,1,01,219,,,47",
+     Sentence(1, 1, 1, {}, {Unplaced(BeiDou, 219, 47)})},
+    {"one_direction_field_empty", "GP", "3,1,12,05,,,14,08,,120,15,09,35,,16,10,00,000,17,0",
+     Sentence(3, 1, 12, "0",
+              {Unplaced(GPS, 5, 14), Unplaced(GPS, 8, 15), Unplaced(GPS, 9, 16),
+               Sat(GPS, 10, 0, 0, 17)})},
     // = 2: no receiver sends it.
     {"two_over", "GP", "3,1,11,01,40,083,46,02,17", std::nullopt},
     {"five_groups", "GP", "5,1,20,01,1,1,1,02,2,2,2,03,3,3,3,04,4,4,4,05,5,5,5", std::nullopt},
@@ -83,9 +95,9 @@ const SentenceCase SentenceCases[] = {
      Sentence(2, 1, 8, {},
               {Sat(GPS, 1, 10, 10, 20), Sat(GPS, 64, 11, 11, 21), Sat(GLONASS, 65, 12, 12, 22),
                Sat(GLONASS, 96, 13, 13, 23)})},
-    {"mixed_numbers_of_no_system", "GN", "2,2,08,97,10,010,20,201,11,011,21,-3,12,012,22",
+    {"mixed_numbers_of_no_system", "GN", "2,2,08,97,10,010,20,203,11,011,21,-3,12,012,22",
      Sentence(2, 2, 8, {},
-              {Sat({}, 97, 10, 10, 20), Sat({}, 201, 11, 11, 21), Sat({}, -3, 12, 12, 22)})},
+              {Sat({}, 97, 10, 10, 20), Sat({}, 203, 11, 11, 21), Sat({}, -3, 12, 12, 22)})},
 };
 
 class MultiSystemSentenceTest : public testing::TestWithParam<SentenceCase> {};
@@ -129,6 +141,7 @@ const FoldCase FoldCases[] = {
     {"no_system_still_raises_the_combined_map", Sat({}, 200, 10, 20, 30), true},
     {"prn_zero", Sat(GPS, 0, 10, 20, 30), false},
     {"no_snr", Sat(GPS, 5, 10, 20, {}), false},
+    {"no_direction", Unplaced(GPS, 5, 30), false},
     {"snr_zero", Sat(GPS, 5, 10, 20, 0), false},
     {"snr_negative", Sat(GPS, 5, 10, 20, -4), false},
 };

@@ -86,7 +86,8 @@ TEST_F(ReceivePathTest, AllSystemsRaisesEachSystemsMapAndShowsTheSkyNotRows) {
     EXPECT_EQ(grids.Systems.Find(Galileo), nullptr);
 
     EXPECT_EQ(table.rowsShown + table.rowsCleared, 0u);
-    EXPECT_EQ(table.counts, (std::vector<std::int32_t>{4, 5, 7}));
+    // GPS shows once its cycle is whole.
+    EXPECT_EQ(table.counts, (std::vector<std::int32_t>{0, 5, 7}));
     EXPECT_EQ(table.skies, 3u);
     ASSERT_EQ(table.lastSky.size(), 7u);
     EXPECT_EQ(table.lastSky.back().System, GLONASS);
@@ -157,5 +158,25 @@ const HintCase HintCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Logs, ReceivePathHintTest, testing::ValuesIn(HintCases), CaseName());
+
+// A receiver whose "$GPRMC" the GPS-only setting reads, but none of its satellites.
+TEST(ReceivePathHintPositionTest, PositionSentencesDoNotKeepTheHintAway) {
+    SteppingClock clock;
+    HorizonGrids grids;
+    grids.HorizonGrid = NewGrid();
+    RecordingSkyTable table;
+    std::vector<std::string> positions;
+    ReceivePath path(
+        grids, table, [&](const std::string& line) { positions.push_back(line); },
+        clock.Function());
+    int hints = 0;
+    path.OnReceiverModeHint = [&] { ++hints; };
+    for (int second = 0; second < 90; ++second) {
+        path.AppendBlock("$GPRMC,093015.00,A,5557.1234,N,00311.5678,W,0.0,0.0,070107,,,A*6A\r\n"
+                         "$GPGSV,1,1,01,36,19,156,51,,,,,,,,,,,,,1*5E\r\n");
+    }
+    EXPECT_EQ(positions.size(), 90u);
+    EXPECT_EQ(hints, 1);
+}
 
 } // namespace

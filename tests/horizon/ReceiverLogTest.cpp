@@ -138,7 +138,7 @@ std::optional<double> Number(std::string_view object, std::string_view key) {
 
 struct Satellite {
     int prn, el, az, ss;
-    bool hasSs;
+    bool hasSs, hasPosition;
 };
 
 std::vector<Satellite> Satellites(std::string_view report) {
@@ -149,8 +149,9 @@ std::vector<Satellite> Satellites(std::string_view report) {
         const auto value = [&](std::string_view key) {
             return static_cast<int>(std::lround(Number(object, key).value_or(0)));
         };
-        satellites.push_back({value("PRN"), value("el"), value("az"), value("ss"),
-                              Number(object, "ss").has_value()});
+        satellites.push_back(
+            {value("PRN"), value("el"), value("az"), value("ss"), Number(object, "ss").has_value(),
+             Number(object, "el").has_value() && Number(object, "az").has_value()});
         rest.remove_prefix(open + object.size());
     }
     return satellites;
@@ -210,7 +211,8 @@ SkyExpectation ExpectedSky(const std::vector<std::string_view>& chk) {
                 sky.caption = std::to_string(h.inView) + " satellites in view";
                 for (std::size_t k = 0; k < (fields - 3) / 4; ++k) {
                     const Satellite& s = gps[next + k];
-                    if (s.prn != 0) {
+                    // A satellite without a direction raises no cell.
+                    if (s.prn != 0 && s.hasPosition) {
                         int& cell = sky.cells[std::clamp(s.az, 0, 359)][std::clamp(s.el, 0, 90)];
                         cell = std::max(cell, s.ss);
                     }

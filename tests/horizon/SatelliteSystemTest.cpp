@@ -34,20 +34,42 @@ struct TalkerCase {
 
 TEST(SatelliteSystemTest, TalkerAndNumberTellTheSystem) {
     const TalkerCase cases[] = {
-        {"GP", 5, GPS},           {"GP", 40, GPS},
-        {"GP", 193, GPS}, // SBAS, QZSS under GP
-        {"GL", 70, GLONASS},      {"GA", 36, Galileo},
-        {"GB", 201, BeiDou},      {"BD", 13, BeiDou},
-        {"GQ", 193, QZSS},        {"QZ", 2, QZSS},
-        {"GI", 4, NavIC},         {"GN", 1, GPS},
-        {"GN", 64, GPS},          {"GN", 65, GLONASS},
-        {"GN", 96, GLONASS},      {"GN", 0, std::nullopt},
-        {"GN", 97, std::nullopt}, {"GN", 301, std::nullopt},
-        {"GN", -1, std::nullopt}, {"XX", 5, std::nullopt},
-        {"", 5, std::nullopt},
+        {"GP", 5, GPS},        {"GP", 40, GPS},           {"GL", 70, GLONASS},
+        {"GA", 36, Galileo},   {"GB", 201, BeiDou},       {"BD", 13, BeiDou},
+        {"GQ", 193, QZSS},     {"QZ", 2, QZSS},           {"GI", 4, NavIC},
+        {"GN", 1, GPS},        {"GN", 65, GLONASS},       {"XX", 5, std::nullopt},
+        {"", 5, std::nullopt}, {"XX", 301, std::nullopt},
     };
     for (const TalkerCase& c : cases) {
         EXPECT_EQ(SystemOfSatellite(c.talker, c.prn), c.system) << c.talker << " " << c.prn;
+    }
+}
+
+struct NumberCase {
+    int prn;
+    std::optional<SatelliteSystem> underGp, underGn;
+};
+
+// Some receivers, and services that translate a binary protocol, report every system under GP or
+// GN with extended numbers; a talker of one system keeps every number in it.
+TEST(SatelliteSystemTest, ExtendedNumbersUnderGpAndGn) {
+    const std::optional<SatelliteSystem> none;
+    const NumberCase cases[] = {
+        {-1, GPS, none},        {0, GPS, none},          {1, GPS, GPS},           {64, GPS, GPS},
+        {65, GLONASS, GLONASS}, {96, GLONASS, GLONASS},  {97, GPS, none},         {120, GPS, none},
+        {192, GPS, none},       {193, QZSS, QZSS},       {202, QZSS, QZSS},       {203, GPS, none},
+        {300, GPS, none},       {301, Galileo, Galileo}, {336, Galileo, Galileo}, {337, GPS, none},
+        {400, GPS, none},       {401, BeiDou, BeiDou},   {463, BeiDou, BeiDou},   {464, GPS, none},
+    };
+    const std::pair<const char*, SatelliteSystem> ownTalkers[] = {
+        {"GL", GLONASS}, {"GA", Galileo}, {"GB", BeiDou}, {"BD", BeiDou},
+        {"GQ", QZSS},    {"QZ", QZSS},    {"GI", NavIC}};
+    for (const NumberCase& c : cases) {
+        EXPECT_EQ(SystemOfSatellite("GP", c.prn), c.underGp) << c.prn;
+        EXPECT_EQ(SystemOfSatellite("GN", c.prn), c.underGn) << c.prn;
+        for (const auto& [talker, system] : ownTalkers) {
+            EXPECT_EQ(SystemOfSatellite(talker, c.prn), system) << talker << " " << c.prn;
+        }
     }
 }
 

@@ -166,8 +166,31 @@ INSTANTIATE_TEST_SUITE_P(Bounds, Clamping,
                          testing::Values(ClampCase{"ElevationAbove", "95", "100", 90, 100},
                                          ClampCase{"AzimuthFullCircle", "20", "360", 20, 359},
                                          ClampCase{"BothNegative", "-5", "-5", 0, 0},
-                                         ClampCase{"BothEmpty", "", "", 0, 0},
+                                         ClampCase{"ExplicitZeroIsADirection", "00", "000", 0, 0},
                                          ClampCase{"Huge", "99999999999", "2147483647", 0, 359}),
+                         CaseName());
+
+struct UnplacedCase {
+    const char* name;
+    std::string elevation, azimuth;
+};
+
+class Unplaced : public SatellitesInView, public testing::WithParamInterface<UnplacedCase> {};
+
+// A satellite heard but not placed: in the table, not in the grid.
+TEST_P(Unplaced, ShownWithoutDirectionAndNotFolded) {
+    const UnplacedCase& c = GetParam();
+    Handle("3,1,11,07," + c.elevation + "," + c.azimuth + ",38,08,10,10,30");
+    EXPECT_EQ(table.Row(1), "PRN:07   SNR:38 dB   position unknown");
+    EXPECT_EQ(table.Bar(1), 38);
+    EXPECT_EQ(Cell(grid, 10, 10), 30);
+    EXPECT_EQ(RaisedCells(grid), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(EmptyFields, Unplaced,
+                         testing::Values(UnplacedCase{"BothEmpty", "", ""},
+                                         UnplacedCase{"ElevationEmpty", "", "120"},
+                                         UnplacedCase{"AzimuthEmpty", "35", ""}),
                          CaseName());
 
 TEST_F(SatellitesInView, StrongSignalFillsTheBarAndTheCell) {

@@ -1,4 +1,5 @@
 #include "horizon/SkyView.h"
+#include "horizon/SatelliteTexts.h"
 
 #include "TestNames.h"
 
@@ -79,17 +80,41 @@ const SkyCase SkyCases[] = {
      {{"GP", "1,1,01,07,10,010,,1"}, {"GP", "1,1,01,07,10,010,12,8"}},
      {{GPS, 7, 12}}},
     {"untracked_satellites_are_in_view_but_empty_groups_are_not",
-     {{"GP", "2,2,06,04,10,020,33,05,25,100,"}, {"GP", "1,1,01,36,19,156,51,,,,,,,,,,,,,1"}},
-     {{GPS, 4, 33}, {GPS, 5, -1}, {GPS, 36, 51}}},
+     {{"GP", "2,1,06,01,10,010,30"},
+      {"GP", "2,2,06,04,10,020,33,05,25,100,"},
+      {"GP", "1,1,01,36,19,156,51,,,,,,,,,,,,,1"}},
+     {{GPS, 1, 30}, {GPS, 4, 33}, {GPS, 5, -1}, {GPS, 36, 51}}},
     {"message_one_starts_its_own_cycle_afresh",
      {{"GP", "2,1,08,01,10,010,30,02,10,010,30,03,10,010,30,04,10,010,30,1"},
       {"GP", "2,2,08,05,10,010,30,06,10,010,30,07,10,010,30,08,10,010,30,1"},
       {"GP", "1,1,01,20,10,010,30,8"},
       {"GP", "1,1,02,09,10,010,35,10,10,010,35,1"}},
      {{GPS, 9, 35}, {GPS, 10, 35}, {GPS, 20, 30}}},
-    {"later_messages_add_even_without_a_first",
+    {"later_messages_without_a_first_are_not_kept",
      {{"GB", "3,2,09,05,10,010,30"}, {"GB", "3,3,09,06,10,010,31"}},
-     {{BeiDou, 5, 30}, {BeiDou, 6, 31}}},
+     {}},
+    {"a_cycle_on_its_way_leaves_the_last_whole_one_shown",
+     {{"GP", "2,1,05,01,10,010,30"}, {"GP", "2,2,05,05,10,010,30"}, {"GP", "2,1,05,06,10,010,30"}},
+     {{GPS, 1, 30}, {GPS, 5, 30}}},
+    {"nothing_shows_before_a_cycle_is_whole", {{"GP", "2,1,05,01,10,010,30"}}, {}},
+    {"a_cycle_that_lost_a_message_is_dropped",
+     {{"GL", "1,1,01,70,10,010,30"},
+      {"GL", "3,1,09,71,10,010,30"},
+      {"GL", "3,3,09,79,10,010,30"},
+      {"GL", "3,2,09,75,10,010,30"}},
+     {{GLONASS, 70, 30}}},
+    {"a_satellite_no_longer_reported_leaves_with_the_next_cycle",
+     {{"GP", "1,1,02,01,10,010,30,02,10,010,30"}, {"GP", "1,1,01,02,10,010,30"}},
+     {{GPS, 2, 30}}},
+    {"a_silent_talker_stays_one_round",
+     {{"GP", "1,1,01,01,10,010,30"}, {"GL", "1,1,01,70,10,010,30"}, {"GP", "1,1,01,01,10,010,30"}},
+     {{GPS, 1, 30}, {GLONASS, 70, 30}}},
+    {"a_silent_talker_leaves_after_two_rounds",
+     {{"GP", "1,1,01,01,10,010,30"},
+      {"GL", "1,1,01,70,10,010,30"},
+      {"GP", "1,1,01,01,10,010,30"},
+      {"GP", "1,1,01,01,10,010,30"}},
+     {{GPS, 1, 30}}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Skies, SkyViewTest, testing::ValuesIn(SkyCases), CaseName());
@@ -98,7 +123,7 @@ INSTANTIATE_TEST_SUITE_P(Skies, SkyViewTest, testing::ValuesIn(SkyCases), CaseNa
 // without end.
 TEST(SkyViewBoundsTest, CyclesAndTheirSatellitesAreBounded) {
     SkyView sky;
-    for (int message = 2; message < 100; ++message) {
+    for (int message = 1; message <= 99; ++message) {
         std::string body = "99," + std::to_string(message) + ",99";
         for (int k = 0; k < 4; ++k) {
             body += "," + std::to_string(4 * message + k) + ",1,1,1";
@@ -114,6 +139,24 @@ TEST(SkyViewBoundsTest, CyclesAndTheirSatellitesAreBounded) {
                                                            ",1,1,1," + std::to_string(signal)));
     }
     EXPECT_EQ(sky.Count(), SkyView::MaxCycles);
+
+    // The invented signals fall silent: two rounds later they make room again.
+    for (int round = 0; round < 2; ++round) {
+        sky.Take("GN", *ParseMultiSystemSentence("GN", "1,1,01,100,1,1,1,0"));
+    }
+    sky.Take("GN", *ParseMultiSystemSentence("GN", "1,1,01,5,1,1,1,new"));
+    EXPECT_EQ(sky.Count(), 2u);
+}
+
+// A satellite reported on a second signal without a direction keeps the direction of the
+// first; one that no report places shows that it has none.
+TEST(SkyViewPositionTest, DirectionComesFromAReportThatHasOne) {
+    const SkyView sky =
+        ViewOf({{"GB", "1,1,02,19,40,083,30,05,,,14,1"}, {"GB", "1,1,02,19,,,47,05,,,20,5"}});
+    ASSERT_EQ(sky.Count(), 2u);
+    EXPECT_EQ(SkySatelliteText(sky.Satellites()[0]),
+              "BeiDou PRN:05   SNR:20 dB   position unknown");
+    EXPECT_EQ(SkySatelliteText(sky.Satellites()[1]), "BeiDou PRN:19   SNR:47 dB   AZ:83  EL:40");
 }
 
 } // namespace

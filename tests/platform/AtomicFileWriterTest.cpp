@@ -1,4 +1,5 @@
 #include "platform/AtomicFileWriter.h"
+#include "platform/AtomicFileSet.h"
 #include "platform/Exception.h"
 
 #include "ChildProcess.h"
@@ -151,6 +152,46 @@ TEST(AtomicFileWriter, FullDiskLeavesTheOldFileAndTheNextSaveSucceeds) {
 
     AtomicFileWriter::WriteFile(path, std::string(5000, 'x'));
     EXPECT_EQ(ReadFileBytes(path), std::string(5000, 'x'));
+}
+
+// A file to replace, and a folder to make another in.
+class AtomicFileSetTest : public testing::Test {
+protected:
+    AtomicFileSetTest() {
+        WriteFileBytes(folder.File("a.dat"), "old a");
+        std::filesystem::create_directory(folder.File("sub"));
+        files.Stage(folder.File("a.dat"), "new a");
+    }
+
+    TemporaryFolder folder;
+    AtomicFileSet files;
+};
+
+TEST_F(AtomicFileSetTest, NothingIsReplacedUntilAllAreWritten) {
+    files.Stage(folder.File("sub/b.dat"), "new b");
+    EXPECT_THROW(files.Stage(folder.File("none/c.dat"), "c"), EFileError);
+    EXPECT_EQ(ReadFileBytes(folder.File("a.dat")), "old a");
+    EXPECT_EQ(FolderEntries(folder.Path()), (std::vector<std::string>{"a.dat", "sub"}));
+    EXPECT_EQ(FolderEntries(folder.File("sub")), std::vector<std::string>{});
+}
+
+// A replacement that fails once others are done cannot undo them: the message says which.
+TEST_F(AtomicFileSetTest, FailedReplacementNamesTheFilesAlreadyReplaced) {
+    files.Stage(folder.File("new.dat"), "new");
+    files.Stage(folder.File("sub/b.dat"), "new b");
+    // The folder of the last file goes away between writing and replacing.
+    std::filesystem::rename(folder.File("sub"), folder.File("moved"));
+    WriteFileBytes(folder.File("sub"), "a file now");
+    try {
+        files.Commit();
+        ADD_FAILURE() << "committed";
+    } catch (const EFileError& error) {
+        EXPECT_THAT(error.what(), HasSubstr("\"" + folder.File("sub/b.dat") + "\""));
+        EXPECT_THAT(error.what(), HasSubstr("replaced already: \"" + folder.File("a.dat") +
+                                            "\", \"" + folder.File("new.dat") + "\""));
+    }
+    EXPECT_EQ(ReadFileBytes(folder.File("a.dat")), "new a");
+    EXPECT_EQ(FolderEntries(folder.File("moved")), std::vector<std::string>{});
 }
 
 TEST(AtomicFileWriter, KilledWhileSavingLeavesACompleteFile) {

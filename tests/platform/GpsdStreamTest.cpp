@@ -69,6 +69,71 @@ INSTANTIATE_TEST_SUITE_P(
                    "", Wrong}),
     CaseName());
 
+struct TroubleCase {
+    std::string name;
+    std::string watched;
+    std::string received;
+    std::string trouble; // empty: none
+};
+
+void PrintTo(const TroubleCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class GpsdTroubles : public testing::TestWithParam<TroubleCase> {};
+
+// gpsd's word that the watch brings nothing more is kept, whatever the pieces, and ends what is
+// taken; the rows end with a sentence, which passes only without trouble.
+TEST_P(GpsdTroubles, AreToldFromItsReports) {
+    const TroubleCase& row = GetParam();
+    for (const std::size_t piece : {row.received.size() + 1, std::size_t{1}, std::size_t{7}}) {
+        GpsdStream stream(row.watched);
+        std::string sentences;
+        for (std::size_t at = 0; at < row.received.size(); at += piece) {
+            stream.Feed(std::string_view(row.received).substr(at, piece), sentences);
+        }
+        EXPECT_EQ(stream.Trouble(), row.trouble) << "in pieces of " << piece;
+        EXPECT_EQ(sentences, Gga) << "in pieces of " << piece;
+    }
+}
+
+std::string Device(const std::string& path, const std::string& activated) {
+    return R"({"class":"DEVICE","path":")" + path + R"(","activated":)" + activated +
+           R"(,"native":0})" + "\r\n";
+}
+
+const std::string NoSuchDevice = R"({"class":"ERROR","message":"No such device as /dev/x"})"
+                                 "\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Reports, GpsdTroubles,
+    testing::Values(
+        TroubleCase{"AnError", "", Version + Gga + NoSuchDevice + Gga,
+                    "gpsd answered: No such device as /dev/x"},
+        TroubleCase{"AnErrorAboutTheWatchedReceiver", "/dev/x", Version + Gga + NoSuchDevice + Gga,
+                    "gpsd answered: No such device as /dev/x (asked for /dev/x)"},
+        TroubleCase{"AnErrorOfOddCharacters", "",
+                    Version + Gga + R"({"class":"ERROR","message":"a \"b\"\\c)" + "\x01\xff" +
+                        R"("})" + "\r\n" + Gga,
+                    "gpsd answered: a \"b\"\\c??"},
+        TroubleCase{"TheWatchedReceiverWentAway", "/dev/x",
+                    Version + Gga + Device("/dev/x", "0") + Device("/dev/y", "0") + Gga,
+                    "gpsd reports that the receiver /dev/x went away"},
+        TroubleCase{"AnotherReceiverWentAway", "/dev/x", Version + Device("/dev/y", "0") + Gga, ""},
+        TroubleCase{"AnyReceiverWhenAllAreWatched", "",
+                    Version + Gga + Device("/dev/y", " 0") + Gga,
+                    "gpsd reports that the receiver /dev/y went away"},
+        TroubleCase{"AReceiverCameBack", "",
+                    Version + Device("/dev/y", R"("2026-12-08T11:46Z")") + Gga, ""},
+        TroubleCase{"TheListOfReceivers", "",
+                    Version +
+                        R"({"class":"DEVICES","devices":[{"class":"DEVICE","path":"/dev/y",)"
+                        R"("activated":0}]})"
+                        "\r\n" +
+                        Gga,
+                    ""}),
+    CaseName());
+
 TEST(GpsdStream, AnEndlessLineKeepsNoMoreThanTheLongestLine) {
     GpsdStream stream;
     std::string sentences;

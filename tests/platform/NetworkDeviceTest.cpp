@@ -37,6 +37,8 @@ constexpr std::uint32_t Long = 60000;
 constexpr auto Promptly = 1s;
 // Short, so that the tests of an unanswered connection are quick.
 constexpr auto ShortLimit = 200ms;
+// Long enough for a peer played by the test to act before it, short enough to wait for.
+constexpr auto SilenceLimit = 1s;
 
 const std::string Version = R"({"class":"VERSION","release":"3.22","proto_major":3})"
                             "\r\n";
@@ -117,10 +119,24 @@ protected:
     Reception reception{device};
 };
 
-TEST(NetworkDevice, RefusesMalformedNamesAndWorksOnlyWhenOpen) {
+TEST(NetworkDevice, RefusesMalformedNamesSayingWhyAndWorksOnlyWhenOpen) {
     NetworkDevice device;
-    for (const char* name : {"tcp://nowhere", "/dev/ttyS0", "gpsd://[::1", "", "tcp://h:0"}) {
+    const std::pair<std::string, std::string> names[] = {
+        {"tcp://nowhere", "the port is missing"},
+        {"/dev/ttyS0", "neither tcp:// nor gpsd://"},
+        {"gpsd://[::1", "IPv6"},
+        {"", "neither"},
+        {"tcp://h:0", "the port must be a number from 1 to 65535"},
+        {"tcp://h:65536", "the port must be a number from 1 to 65535"},
+        {"gpsd://h:2947x", "the port must be"},
+        {"gpsd://my host", "a host name holds only"},
+    };
+    for (const auto& [name, flaw] : names) {
         EXPECT_EQ(device.Open(name), EINVAL) << name;
+        const std::string text = device.FailureText();
+        EXPECT_NE(text.find("The address " + name + " is malformed"), std::string::npos) << text;
+        EXPECT_NE(text.find(flaw), std::string::npos) << text;
+        EXPECT_TRUE(device.FailureLasts()) << name;
     }
     EXPECT_FALSE(device.IsOpen());
     std::uint32_t value = 0;
@@ -260,6 +276,7 @@ struct Failure {
     std::uint32_t mask;
     std::string delivered;
     std::vector<std::string> words;
+    bool lasts = false; // trying again cannot mend it
 };
 
 void PrintTo(const Failure& row, std::ostream* out) {
@@ -270,8 +287,8 @@ class Failures : public testing::TestWithParam<Failure> {};
 
 TEST_P(Failures, AreReportedOnceThenEveryWaitFails) {
     const Failure& row = GetParam();
-    NetworkDevice device(row.name == "UnknownHost" ? NetworkDevice::DefaultConnectLimit
-                                                   : ShortLimit);
+    NetworkDevice device(
+        row.name == "UnknownHost" ? NetworkDevice::DefaultConnectLimit : ShortLimit, SilenceLimit);
     const DeviceWatchdog watchdog(device);
     LocalTcpServer server(0);
     RefusingPort refusing;
@@ -295,6 +312,7 @@ TEST_P(Failures, AreReportedOnceThenEveryWaitFails) {
     for (const std::string& word : row.words) {
         EXPECT_NE(text.find(word), std::string::npos) << text << "\nlacks: " << word;
     }
+    EXPECT_EQ(device.FailureLasts(), row.lasts);
     device.Close();
     EXPECT_EQ(device.FailureText(), text) << "the port may ask after closing";
 }
@@ -357,7 +375,8 @@ INSTANTIATE_TEST_SUITE_P(
                 nullptr,
                 ReceiveAndErrors,
                 "",
-                {"Cannot find the host nowhere.invalid", "tcp://nowhere.invalid:10110"}},
+                {"Cannot find the host nowhere.invalid", "tcp://nowhere.invalid:10110"},
+                true},
         Failure{"NoGpsd",
                 ListeningGpsd,
                 [](LocalTcpServer& s) {
@@ -377,6 +396,28 @@ INSTANTIATE_TEST_SUITE_P(
                 ReceiveAndErrors,
                 "",
                 {"gpsd at 127.0.0.1:", "closed by the other end"}},
+        Failure{"SilentAfterData",
+                Listening,
+                [](LocalTcpServer& s) {
+                    s.Accept();
+                    s.Send("$GPGSV,");
+                },
+                ReceiveAndErrors,
+                "$GPGSV,",
+                {"tcp://127.0.0.1:", "no data for 1 s"}},
+        Failure{"GpsdReportsAnError",
+                [](LocalTcpServer& s, RefusingPort&) { return s.Name("gpsd") + "/dev/gone"; },
+                [](LocalTcpServer& s) {
+                    s.Accept();
+                    s.Send(Version);
+                    s.ReceiveLine();
+                    s.Send("$GPZDA,1*54\r\n"
+                           R"({"class":"ERROR","message":"No such device as /dev/gone"})"
+                           "\r\n$GPZDA,2*54\r\n");
+                },
+                ReceiveAndErrors,
+                "$GPZDA,1*54\r\n",
+                {"gpsd at 127.0.0.1:", "No such device as /dev/gone", "/dev/gone)"}},
         Failure{"GpsdSilent",
                 ListeningGpsd,
                 [](LocalTcpServer& s) { s.Accept(); },

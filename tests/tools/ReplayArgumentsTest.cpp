@@ -1,9 +1,11 @@
+#include "TemporaryFolder.h"
 #include "TestNames.h"
 #include "tools/replay/EReplayUsage.h"
 #include "tools/replay/ReplayOptions.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -154,8 +156,8 @@ const BadCase BadCases[] = {
     {"twice", {"a", "b", "--grid", "g", "--grid", "h"}, "--grid is given twice"},
     {"empty_input", {"", "b"}, "the input"},
     {"empty_picture", {"a", "b", "--picture", ""}, "--picture"},
-    {"output_is_input", {"a", "a"}, "different files"},
-    {"picture_is_output", {"a", "b", "--picture", "b"}, "different files"},
+    {"output_is_input", {"a", "a"}, "is the same file as"},
+    {"picture_is_output", {"a", "b", "--picture", "b"}, "is the same file as"},
     {"system_unknown",
      {"a", "b", "--all-systems", "--picture", "p", "--system", "Compass"},
      "GPS, GLONASS, Galileo, BeiDou, QZSS, NavIC, not \"Compass\""},
@@ -185,14 +187,14 @@ const BadCase BadCases[] = {
     {"compare_alone", {"a", "b", "--compare", "c.dat"}, "--compare needs --difference"},
     {"difference_alone", {"a", "b", "--difference", "d.png"}, "need --compare"},
     {"difference_cells_alone", {"a", "b", "--difference-cells", "d.csv"}, "need --compare"},
-    {"cells_is_profile", {"a", "b", "--cells", "t", "--profile", "t"}, "different files"},
-    {"cells_is_output", {"a", "b", "--cells", "b"}, "different files"},
+    {"cells_is_profile", {"a", "b", "--cells", "t", "--profile", "t"}, "is the same file as"},
+    {"cells_is_output", {"a", "b", "--cells", "b"}, "is the same file as"},
     {"difference_is_picture",
      {"a", "b", "--picture", "p", "--compare", "c", "--difference", "p"},
-     "different files"},
+     "is the same file as"},
     {"compare_is_a_written_table",
      {"a", "b", "--cells", "c", "--compare", "c", "--difference-cells", "d"},
-     "different files"},
+     "is the same file as"},
     {"cells_is_a_system_map", {"a", "o.dat", "--all-systems", "--cells", "o-GPS.dat"}, "o-GPS"},
     {"empty_profile", {"a", "b", "--profile", ""}, "--profile needs a file name"},
 };
@@ -210,5 +212,101 @@ TEST_P(BadArgumentsTest, AreRefusedWithTheReason) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Replay, BadArgumentsTest, testing::ValuesIn(BadCases), CaseName());
+
+// Names that reach one file by other paths: "%" stands for the test's folder.
+struct SharedFileCase {
+    std::string name;
+    // Made first: "f" a file, "f>t" a symbolic link to t, "f=t" a hard link of t.
+    std::vector<std::string> made;
+    std::vector<std::string> arguments;
+    std::string message; // a part of it; empty when the command line is taken
+};
+
+void PrintTo(const SharedFileCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+const SharedFileCase SharedFileCases[] = {
+    {"output_is_input_by_another_name",
+     {"in.log"},
+     {"%in.log", "%./in.log"},
+     "the output \"%./in.log\" is the same file as the input \"%in.log\""},
+    {"output_links_to_input", {"in.log", "o.dat>in.log"}, {"%in.log", "%o.dat"}, "same file"},
+    {"picture_is_a_hard_link_of_input",
+     {"in.log", "p.png=in.log"},
+     {"%in.log", "%o.dat", "--picture", "%p.png"},
+     "the picture \"%p.png\" is the same file as the input"},
+    {"new_cells_and_profile_by_two_names",
+     {},
+     {"%in.log", "%o.dat", "--cells", "%c.csv", "--profile", "%./c.csv"},
+     "the profile \"%./c.csv\" is the same file as the cells \"%c.csv\""},
+    {"picture_links_to_the_new_output",
+     {"p.png>o.dat"},
+     {"%in.log", "%o.dat", "--picture", "%p.png"},
+     "same file"},
+    {"picture_is_a_system_map_by_another_name",
+     {},
+     {"%in.log", "%o.dat", "--all-systems", "--picture", "%./o-GPS.dat"},
+     "the map of GPS \"%o-GPS.dat\""},
+    {"cells_replace_a_start_map_of_a_system",
+     {"s-GPS.dat"},
+     {"%in.log", "%o.dat", "--all-systems", "--grid", "%s.dat", "--cells", "%s-GPS.dat"},
+     "the start map of GPS \"%s-GPS.dat\""},
+    {"compared_with_a_system_map",
+     {"o-GPS.dat"},
+     {"%in.log", "%o.dat", "--all-systems", "--compare", "%o-GPS.dat", "--difference-cells",
+      "%d.csv"},
+     "same file"},
+    {"start_grid_is_the_output_through_a_link",
+     {"o.dat", "s.dat>o.dat"},
+     {"%in.log", "%o.dat", "--grid", "%s.dat"},
+     ""},
+    {"compared_with_the_output_by_another_name",
+     {"o.dat"},
+     {"%in.log", "%o.dat", "--compare", "%./o.dat", "--difference", "%d.png"},
+     ""},
+    {"systems_start_from_their_own_maps",
+     {"o.dat", "o-GPS.dat"},
+     {"%in.log", "%o.dat", "--all-systems", "--grid", "%./o.dat"},
+     ""},
+};
+
+class SharedFileTest : public testing::TestWithParam<SharedFileCase> {};
+
+TEST_P(SharedFileTest, AnOutputNeverReplacesAnotherFileOfTheRun) {
+    const TemporaryFolder folder;
+    const auto expand = [&folder](std::string text) {
+        for (std::size_t at = 0; (at = text.find('%', at)) != std::string::npos;) {
+            text.replace(at, 1, folder.Path());
+            at += folder.Path().size();
+        }
+        return text;
+    };
+    for (const std::string& made : GetParam().made) {
+        const std::size_t mark = made.find_first_of(">=");
+        const std::string path = folder.File(made.substr(0, mark));
+        if (mark == std::string::npos) {
+            WriteFileBytes(path, "kept");
+        } else if (made[mark] == '>') {
+            std::filesystem::create_symlink(made.substr(mark + 1), path);
+        } else {
+            std::filesystem::create_hard_link(folder.File(made.substr(mark + 1)), path);
+        }
+    }
+    std::vector<std::string> arguments;
+    for (const std::string& argument : GetParam().arguments) {
+        arguments.push_back(expand(argument));
+    }
+    try {
+        ParseReplayArguments(arguments);
+        EXPECT_EQ(GetParam().message, "") << "accepted";
+    } catch (const EReplayUsage& error) {
+        EXPECT_NE(GetParam().message, "") << error.what();
+        EXPECT_NE(std::string(error.what()).find(expand(GetParam().message)), std::string::npos)
+            << error.what();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Replay, SharedFileTest, testing::ValuesIn(SharedFileCases), CaseName());
 
 } // namespace

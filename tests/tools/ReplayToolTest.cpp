@@ -1,3 +1,4 @@
+#include "SpawnedProgram.h"
 #include "TemporaryFolder.h"
 #include "TestNames.h"
 #include "horizon/DifferenceMap.h"
@@ -17,13 +18,12 @@
 #include <algorithm>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
 #include <vector>
-
-extern char** environ;
 
 // The built tool, run as a user would run it.
 
@@ -37,7 +37,9 @@ struct ToolRun {
     std::string err;
 };
 
-ToolRun RunTool(const std::vector<std::string>& arguments) {
+// The tool may write files of at most `fileSizeLimit` bytes when one is given.
+ToolRun RunTool(const std::vector<std::string>& arguments,
+                std::optional<rlim_t> fileSizeLimit = std::nullopt) {
     const TemporaryFolder capture;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -45,20 +47,11 @@ ToolRun RunTool(const std::vector<std::string>& arguments) {
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, capture.File("err").c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    std::vector<std::string> words{SKYFENCE_REPLAY_TOOL};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) {
-        argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    const int spawned =
-        posix_spawn(&child, SKYFENCE_REPLAY_TOOL, &actions, nullptr, argv.data(), environ);
+    const pid_t child = SpawnProgram(SKYFENCE_REPLAY_TOOL, arguments, actions, fileSizeLimit);
     posix_spawn_file_actions_destroy(&actions);
     ToolRun run;
     int status = 0;
-    if (spawned != 0 || ::waitpid(child, &status, 0) != child) {
+    if (child < 0 || ::waitpid(child, &status, 0) != child) {
         ADD_FAILURE() << "cannot run " << SKYFENCE_REPLAY_TOOL;
         return run;
     }
@@ -271,6 +264,96 @@ TEST(ReplayToolTest, DifferenceFromTheMapComparedWith) {
     const QRect bar = MapPicture(QSize(540, 273), false).ScaleBar();
     EXPECT_EQ(picture.pixel(bar.center().x(), bar.top()), GainedColour);
     EXPECT_EQ(picture.pixel(bar.center().x(), bar.bottom()), LostColour);
+}
+
+TEST(ReplayToolTest, RefusesToReplaceTheLogItReads) {
+    const TemporaryFolder folder;
+    std::filesystem::copy_file(Log, folder.File("in.log"));
+    const ToolRun run = RunTool({folder.File("in.log"), folder.Path() + "./in.log"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find("is the same file as the input"), std::string::npos) << run.err;
+    EXPECT_EQ(Files(folder), std::set<std::string>{"in.log"});
+    EXPECT_EQ(ReadFileBytes(folder.File("in.log")), ReadFileBytes(Log));
+}
+
+// The smallest picture has room for the plot and its annotations in either layout; the
+// rectangular plot is then narrower and taller than the map's cells.
+TEST(ReplayToolTest, SmallestAnnotatedPictureAndDifference) {
+    const TemporaryFolder folder;
+    NewGrid().SaveToFile(folder.File("before.dat"));
+    const ToolRun run = RunTool({Log, folder.File("out.dat"), "--picture", folder.File("sky.png"),
+                                 "--annotate", "--size", "240x160", "--compare",
+                                 folder.File("before.dat"), "--difference", folder.File("d.png")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    for (const char* name : {"sky.png", "d.png"}) {
+        QImage picture;
+        ASSERT_TRUE(picture.load(QString::fromStdString(folder.File(name)), "PNG"));
+        EXPECT_EQ(picture.size(), QSize(240, 160)) << name;
+    }
+}
+
+TStringList GridOfTheLog() {
+    ReceptionReplay replay;
+    replay.FeedFile(Log, 64);
+    return replay.Grid();
+}
+
+struct PictureSize {
+    const char* name;
+    int width;
+    int height;
+};
+
+// Every size in both layouts, the plot alone; a polar sky keeps its disc whole, in a square of
+// the narrower side at the top left, white beside it.
+TEST(HorizonPicture, EverySizeInBothLayouts) {
+    const TStringList grid = GridOfTheLog();
+    const PictureSize sizes[] = {{"smallest", 240, 160},
+                                 {"window", 540, 273},
+                                 {"tall", 240, 8000},
+                                 {"wide", 8000, 240},
+                                 {"taller_than_wide", 300, 1000}};
+    for (const PictureSize& size : sizes) {
+        for (const bool polar : {false, true}) {
+            SCOPED_TRACE(std::string(size.name) + (polar ? " polar" : " rectangular"));
+            PlotSettings settings;
+            settings.Polar = polar;
+            QImage picture;
+            ASSERT_TRUE(picture.loadFromData(QByteArray::fromStdString(HorizonPicturePng(
+                                                 grid, settings, size.width, size.height)),
+                                             "PNG"));
+            ASSERT_EQ(picture.size(), QSize(size.width, size.height));
+            if (!polar) {
+                continue;
+            }
+            const int side = std::min(size.width, size.height);
+            QImage square;
+            ASSERT_TRUE(square.loadFromData(
+                QByteArray::fromStdString(HorizonPicturePng(grid, settings, side, side)), "PNG"));
+            EXPECT_EQ(picture.copy(0, 0, side, side).convertToFormat(QImage::Format_RGB32),
+                      square.convertToFormat(QImage::Format_RGB32));
+            const QImage beside = size.width > side
+                                      ? picture.copy(side, 0, size.width - side, size.height)
+                                      : picture.copy(0, side, size.width, size.height - side);
+            QImage white(beside.size(), QImage::Format_RGB32);
+            white.fill(Qt::white);
+            EXPECT_EQ(beside.convertToFormat(QImage::Format_RGB32), white);
+        }
+    }
+}
+
+// Past the file size limit a write fails as on a full disk: the tool names the file and writes
+// none of them, instead of being killed.
+TEST(ReplayToolTest, FileSizeLimitIsReportedAndNothingWritten) {
+    const TemporaryFolder folder;
+    const ToolRun run = RunTool({Log, folder.File("out.dat"), "--cells", folder.File("c.csv"),
+                                 "--picture", folder.File("sky.png")},
+                                4096);
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_NE(run.err.find("\"" + folder.File("out.dat") + "\": File too large"), std::string::npos)
+        << run.err;
+    EXPECT_EQ(Lines(run.err), 1) << run.err;
+    EXPECT_EQ(Files(folder), std::set<std::string>{});
 }
 
 struct FailureCase {

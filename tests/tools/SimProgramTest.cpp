@@ -1,3 +1,4 @@
+#include "SpawnedProgram.h"
 #include "TemporaryFolder.h"
 #include "TestNames.h"
 
@@ -275,6 +276,36 @@ TEST(SimProgram, ReplaysALogByteForByte) {
     EXPECT_EQ(ReadDevice(link, expected.size() + 1), expected);
     EXPECT_EQ(simulator.ExitStatus(), 0);
     EXPECT_FALSE(Exists(link));
+}
+
+// Standard output in a file past the file size limit: the simulator names the file and ends
+// instead of being killed by SIGXFSZ.
+TEST(SimProgram, UnwritableOutputIsReported) {
+    const TemporaryFolder folder;
+    const std::string output = folder.File("device.txt");
+    std::array<int, 2> err{};
+    ASSERT_EQ(::pipe2(err.data(), O_CLOEXEC), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+    const pid_t pid =
+        SpawnProgram(SKYFENCE_SIM_PROGRAM, {"--link", folder.File("gps")}, actions, 4);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(err[1]);
+    ASSERT_GT(pid, 0);
+
+    std::string errors;
+    ReadUntil(err[0], errors, SIZE_MAX);
+    ::close(err[0]);
+    ::kill(pid, SIGKILL); // only if it still runs
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_NE(errors.find("\"" + output + "\": File too large"), std::string::npos) << errors;
+    EXPECT_FALSE(Exists(folder.File("gps")));
 }
 
 struct FailureCase {

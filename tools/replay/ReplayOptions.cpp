@@ -1,11 +1,13 @@
 #include "ReplayOptions.h"
 
 #include "EReplayUsage.h"
+#include "FileIdentity.h"
 #include "horizon/MapPicture.h"
 #include "horizon/SystemGrids.h"
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <set>
 
 namespace {
@@ -103,6 +105,72 @@ const std::string& FileName(const std::string& what, const std::string& name) {
     return name;
 }
 
+// A file the run reads or writes, and what it is to the user.
+struct RunFile {
+    std::string role;
+    std::string path;
+    FileIdentity identity;
+    bool written;
+    // The output a read file may be: it is read before anything is written, and replaced by the
+    // map it helped to make.
+    std::string mayBe;
+};
+
+// Each output replaces its file: naming a file twice, whatever the spelling or the links, would
+// lose the log, a map or another output. Only a map brought up to date may be read and written.
+void RefuseSharedFiles(const ReplayOptions& options) {
+    std::vector<RunFile> files;
+    const auto read = [&files](const std::string& role, const std::string& path,
+                               const std::string& mayBe = "") {
+        files.push_back({role, path, FileIdentity(path), false, mayBe});
+    };
+    const auto write = [&files](const std::string& role, const std::optional<std::string>& path) {
+        if (path) {
+            files.push_back({role, *path, FileIdentity(*path), true, ""});
+        }
+    };
+    read("the input", options.Input);
+    if (options.StartGrid) {
+        read("the start grid", *options.StartGrid, "the output");
+        // Only the systems' start maps that are there are read.
+        for (const SatelliteSystem system : AllSatelliteSystems) {
+            const std::string file = SystemGrids::FileNameBeside(*options.StartGrid, system);
+            std::error_code error;
+            if (options.AllSystems && std::filesystem::exists(file, error)) {
+                read(std::string("the start map of ") + SystemName(system), file,
+                     std::string("the map of ") + SystemName(system));
+            }
+        }
+    }
+    if (options.Compare) {
+        read("the map compared with", *options.Compare, "the output");
+    }
+    write("the output", options.Output);
+    for (const SatelliteSystem system : AllSatelliteSystems) {
+        if (options.AllSystems) {
+            write(std::string("the map of ") + SystemName(system),
+                  SystemGrids::FileNameBeside(options.Output, system));
+        }
+    }
+    write("the picture", options.Picture);
+    write("the cells", options.Cells);
+    write("the profile", options.Profile);
+    write("the difference picture", options.Difference);
+    write("the difference cells", options.DifferenceCells);
+    for (std::size_t later = 1; later < files.size(); ++later) {
+        for (std::size_t earlier = 0; earlier < later; ++earlier) {
+            const RunFile& a = files[earlier];
+            const RunFile& b = files[later];
+            const bool harmless = (!a.written && !b.written) || (!a.written && a.mayBe == b.role) ||
+                                  (!b.written && b.mayBe == a.role);
+            if (!harmless && a.identity == b.identity) {
+                Refuse(b.role + " " + Quoted(b.path) + " is the same file as " + a.role + " " +
+                       Quoted(a.path));
+            }
+        }
+    }
+}
+
 } // namespace
 
 ReplayOptions ParseReplayArguments(const std::vector<std::string>& arguments) {
@@ -197,29 +265,6 @@ ReplayOptions ParseReplayArguments(const std::vector<std::string>& arguments) {
     if (options.PictureSystem && !options.AllSystems) {
         Refuse("--system draws a single system's map: it needs --all-systems");
     }
-    // Each output replaces its file, so naming one file twice would lose the first of them; the
-    // map compared with is read before any is written, so it may be the output (as the start
-    // grid may).
-    std::set<std::string> written{options.Input, options.Output};
-    for (const auto& file : {options.Picture, options.Cells, options.Profile, options.Difference,
-                             options.DifferenceCells}) {
-        if (file && !written.insert(*file).second) {
-            Refuse("the input, the output, the pictures and the tables must be different files");
-        }
-    }
-    if (options.Output == options.Input || (options.Compare && options.Compare != options.Output &&
-                                            written.contains(*options.Compare))) {
-        Refuse("the input, the output, the pictures and the tables must be different files");
-    }
-    if (options.AllSystems) {
-        for (const SatelliteSystem system : AllSatelliteSystems) {
-            const std::string systemOutput = SystemGrids::FileNameBeside(options.Output, system);
-            if (written.contains(systemOutput)) {
-                Refuse("the input, the pictures and the tables must not be the file of a "
-                       "system's map, " +
-                       Quoted(systemOutput));
-            }
-        }
-    }
+    RefuseSharedFiles(options);
     return options;
 }

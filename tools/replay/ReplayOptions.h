@@ -50,5 +50,7 @@ struct ReplayOptions {
 };
 
 // Reads the arguments after the program name. Raises EReplayUsage for a command line that
-// cannot be run; with --help, nothing else is looked at past it.
+// cannot be run, among them one whose output would replace the log, a map it reads or another
+// output (the files named are looked at for that); with --help, nothing else is looked at past
+// it.
 ReplayOptions ParseReplayArguments(const std::vector<std::string>& arguments);

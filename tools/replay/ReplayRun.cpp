@@ -9,13 +9,11 @@
 #include "horizon/MapPicture.h"
 #include "horizon/PngFile.h"
 #include "horizon/SystemGrids.h"
-#include "platform/AtomicFileWriter.h"
+#include "platform/AtomicFileSet.h"
 #include "platform/Exception.h"
 
 #include <filesystem>
-#include <memory>
 #include <optional>
-#include <vector>
 
 namespace {
 
@@ -75,41 +73,35 @@ void RunReplay(const ReplayOptions& options) {
 
     // Every file is staged before any is committed: an output that cannot be written then
     // leaves the others untouched too, not a data file without its picture.
-    std::vector<std::unique_ptr<AtomicFileWriter>> outputs;
-    const auto stage = [&outputs](const std::string& path, const std::string& content) {
-        outputs.push_back(std::make_unique<AtomicFileWriter>(path));
-        outputs.back()->Write(content);
-    };
-    stage(options.Output, replay.Grid().Text());
+    AtomicFileSet outputs;
+    outputs.Stage(options.Output, replay.Grid().Text());
     if (options.AllSystems) {
         for (const SatelliteSystem system : AllSatelliteSystems) {
             if (const TStringList* grid = replay.Systems().Find(system)) {
-                stage(SystemGrids::FileNameBeside(options.Output, system), grid->Text());
+                outputs.Stage(SystemGrids::FileNameBeside(options.Output, system), grid->Text());
             }
         }
     }
     if (pictureGrid != nullptr) {
-        stage(*options.Picture, PictureOf(*pictureGrid, options));
+        outputs.Stage(*options.Picture, PictureOf(*pictureGrid, options));
     }
     if (options.Cells) {
-        stage(*options.Cells, CellsCsv(replay.Grid()));
+        outputs.Stage(*options.Cells, CellsCsv(replay.Grid()));
     }
     if (options.Profile) {
-        stage(*options.Profile,
-              ProfileCsv(HorizonProfile(replay.Grid(), options.Plot.ProfileThreshold)));
+        outputs.Stage(*options.Profile,
+                      ProfileCsv(HorizonProfile(replay.Grid(), options.Plot.ProfileThreshold)));
     }
     if (difference) {
         if (options.Difference) {
-            stage(*options.Difference,
-                  PngBytes(
-                      MapPicture({options.PictureWidth, options.PictureHeight}, options.Plot.Polar)
-                          .Draw(*difference)));
+            outputs.Stage(*options.Difference,
+                          PngBytes(MapPicture({options.PictureWidth, options.PictureHeight},
+                                              options.Plot.Polar)
+                                       .Draw(*difference)));
         }
         if (options.DifferenceCells) {
-            stage(*options.DifferenceCells, DifferenceCsv(*difference));
+            outputs.Stage(*options.DifferenceCells, DifferenceCsv(*difference));
         }
     }
-    for (const auto& output : outputs) {
-        output->Commit();
-    }
+    outputs.Commit();
 }

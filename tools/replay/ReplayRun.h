@@ -9,5 +9,6 @@
 // starts from its file beside the start grid where there is one, and every system that has a map is
 // written beside the output. Raises Exception (EFileError naming the file for file trouble; a
 // picture of a system without a map). No output is ever partly written, and one that cannot be
-// created keeps the others from being written at all.
+// created keeps the others from being written at all; should a replacement fail once others are
+// done, the error names those.
 void RunReplay(const ReplayOptions& options);

@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 
 #include <algorithm>
+#include <csignal>
 #include <exception>
 #include <iostream>
 #include <new>
@@ -28,6 +29,9 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
 
 int main(int argc, char* argv[]) {
     constexpr const char* Name = "skyfence-replay";
+    // An output past the file size limit then fails and is reported, as on a full disk, instead
+    // of ending the tool without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
     try {
         const ReplayOptions options =
             ParseReplayArguments(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));

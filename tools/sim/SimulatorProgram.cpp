@@ -11,11 +11,16 @@
 #include "StopSignals.h"
 
 #include "platform/Exception.h"
+#include "platform/SystemError.h"
 
 #include <algorithm>
+#include <array>
+#include <cerrno>
 #include <chrono>
 #include <functional>
 #include <optional>
+#include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -71,6 +76,15 @@ void Replay(const SimulatorOptions& options, const ReplayLog& log, const Simulat
     }
 }
 
+// What standard output goes to, for a message about it: the file where it is one.
+std::string OutputName() {
+    std::array<char, 4096> target{};
+    const ssize_t length = ::readlink("/proc/self/fd/1", target.data(), target.size());
+    return length > 0 && target[0] == '/'
+               ? std::string(target.data(), static_cast<std::size_t>(length))
+               : "standard output";
+}
+
 } // namespace
 
 int RunSimulator(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
@@ -88,6 +102,14 @@ int RunSimulator(const std::vector<std::string>& arguments, std::ostream& out, s
         const SimulatedPort port;
         const DeviceLink link(options->link, port.Path());
         out << port.Path() << std::endl;
+        if (!out) {
+            // The stream keeps no reason of its own; the failed write's is still in errno.
+            const int error = errno;
+            throw EFileError(error != 0
+                                 ? FileErrorText("write the device's path to", OutputName(), error)
+                                 : FileErrorText("write the device's path to", OutputName(),
+                                                 "the write failed"));
+        }
         if (log) {
             Replay(*options, *log, port, stop);
         } else if (options->allSystems) {
