@@ -5,8 +5,11 @@
 #include "HomeFolder.h"
 #include "SystemError.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 #include <unistd.h>
 
@@ -24,13 +27,33 @@ bool MayWriteIn(const std::string& folder) {
     return ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
+// Where a package or an administrator puts programs; a program found there is never a copy of the
+// user's own, even when the user (root) may write beside it.
+constexpr std::array<std::string_view, 8> SystemProgramFolders = {
+    "/usr/bin/",   "/usr/sbin/",        "/usr/local/bin/", "/usr/local/sbin/",
+    "/usr/games/", "/usr/local/games/", "/bin/",           "/sbin/"};
+
+bool IsInstalled(const std::string& programFolder) {
+    const std::string folder = EndingInSlash(programFolder);
+    if (folder.starts_with("/opt/") ||
+        std::find(SystemProgramFolders.begin(), SystemProgramFolders.end(), folder) !=
+            SystemProgramFolders.end()) {
+        return true;
+    }
+    // A build folder or a copy has no menu entry two levels up; `cmake --install` and the
+    // package lay one out under any prefix.
+    std::error_code error;
+    return std::filesystem::is_regular_file(folder + "../share/applications/skyfence.desktop",
+                                            error);
+}
+
 std::string UserDataFolder(const DataFolder::UserFolders& user) {
     if (user.dataHome.starts_with('/')) {
         return EndingInSlash(user.dataHome) + "skyfence/";
     }
     if (user.home.empty()) {
         throw EFileError("Cannot find a folder for the maps: neither XDG_DATA_HOME nor HOME "
-                         "names one, and the program's own folder is not writable");
+                         "names one, and the program may not keep them beside itself");
     }
     return EndingInSlash(user.home) + ".local/share/skyfence/";
 }
@@ -55,7 +78,7 @@ DataFolder::DataFolder(const std::optional<std::string>& named, const std::strin
     if (named) {
         path_ = EndingInSlash(*named);
         place_ = Place::Named;
-    } else if (MayWriteIn(programFolder)) {
+    } else if (!IsInstalled(programFolder) && MayWriteIn(programFolder)) {
         path_ = EndingInSlash(programFolder);
         place_ = Place::BesideProgram;
     } else {

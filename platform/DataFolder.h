@@ -4,9 +4,12 @@
 #include <string>
 
 // The folder of the program's maps. The command line may name one (a service does); otherwise
-// the maps stay beside the program where the user may write there (a build folder, a portable
-// copy), as they always have, and go to the user's own data folder where not (an installed
-// program): ${XDG_DATA_HOME:-$HOME/.local/share}/skyfence/.
+// the maps stay beside a program that was not installed (a build folder, a portable copy) where
+// the user may write there, as they always have, and go to the user's own data folder
+// (${XDG_DATA_HOME:-$HOME/.local/share}/skyfence/) for an installed program, root included, or
+// where the program's folder is not writable. Installed: the program lies in one of the system's
+// program folders (/usr/bin, /usr/local/bin, /opt/...), or the install step laid it out with its
+// menu entry in the same prefix (PREFIX/bin/skyfence beside PREFIX/share/applications/).
 class DataFolder {
 public:
     enum class Place { Named, BesideProgram, UserData };

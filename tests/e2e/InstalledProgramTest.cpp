@@ -8,12 +8,14 @@
 #include "Simulator.h"
 
 #include "TemporaryFolder.h"
+#include "TestNames.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <sys/stat.h>
 
 namespace {
@@ -63,9 +65,22 @@ TEST_F(InstalledPrograms, DesktopEntryPassesTheDesktopsOwnCheck) {
     EXPECT_TRUE(EndedWell(validate.Wait(Patience)));
 }
 
+struct ProgramUser {
+    const char* name;
+    bool unprivileged;
+};
+
+std::ostream& operator<<(std::ostream& out, const ProgramUser& user) {
+    return out << user.name;
+}
+
+class InstalledProgramUser : public InstalledPrograms,
+                             public testing::WithParamInterface<ProgramUser> {};
+
 // The first start of a service or a new user: settings naming the receiver and an empty map, made
-// as the shipped unit makes it, in the folder the program will choose.
-TEST_F(InstalledPrograms, ProgramRecordsIntoTheUsersDataFolder) {
+// as the shipped unit makes it, in the folder the program will choose. Root may write beside the
+// program, and still does not.
+TEST_P(InstalledProgramUser, RecordsIntoTheUsersDataFolder) {
     const std::string home = folder.File("home");
     std::filesystem::create_directory(home);
     ::chmod(home.c_str(), 0777);
@@ -73,19 +88,22 @@ TEST_F(InstalledPrograms, ProgramRecordsIntoTheUsersDataFolder) {
     Simulator simulator(receiver, {"--speed", "3600"}, Installed("bin/skyfence-sim"));
     ::chmod(simulator.device.c_str(), 0666);
     const std::string maps = home + "/.local/share/skyfence";
-    EXPECT_EQ(RunUnprivileged([&] {
-                  WriteReceiverSettings(home + "/.config", receiver);
-                  std::filesystem::create_directories(maps);
-              }),
-              "");
     ChildProgramOptions options;
     // Empty: unset, so that only HOME leads to the folders.
     options.environment = {{"HOME", home},
                            {"XDG_CONFIG_HOME", ""},
                            {"XDG_DATA_HOME", ""},
                            {"QT_QPA_PLATFORM", "offscreen"}};
-    options.unprivileged = true;
+    options.unprivileged = GetParam().unprivileged;
     options.readErrors = true;
+    const auto asTheUser = [&](const std::function<void()>& work) {
+        return options.unprivileged ? RunUnprivileged(work) : (work(), std::string());
+    };
+    EXPECT_EQ(asTheUser([&] {
+                  WriteReceiverSettings(home + "/.config", receiver);
+                  std::filesystem::create_directories(maps);
+              }),
+              "");
     ChildProgram firstMap(Installed("bin/skyfence-replay"), {"/dev/null", maps + "/Skyfence.dat"},
                           options);
     ASSERT_TRUE(EndedWell(firstMap.Wait(Patience)));
@@ -97,5 +115,10 @@ TEST_F(InstalledPrograms, ProgramRecordsIntoTheUsersDataFolder) {
     ExpectReceivedMap(maps + "/Skyfence.dat");
     EXPECT_EQ(FolderEntries(Installed("bin")), Programs);
 }
+
+INSTANTIATE_TEST_SUITE_P(Users, InstalledProgramUser,
+                         testing::Values(ProgramUser{"UnprivilegedUser", true},
+                                         ProgramUser{"TheTestsUserRootAsARule", false}),
+                         CaseName());
 
 } // namespace
