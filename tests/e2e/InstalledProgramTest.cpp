@@ -47,7 +47,9 @@ TEST_F(InstalledPrograms, PutEachFileWhereTheDesktopAndTheUserLook) {
     EXPECT_EQ(FolderEntries(Installed("bin")), Programs);
     for (const char* file :
          {"share/applications/skyfence.desktop", "share/icons/hicolor/16x16/apps/skyfence.png",
-          "share/icons/hicolor/256x256/apps/skyfence.png", "share/doc/skyfence/skyfence.service"}) {
+          "share/icons/hicolor/256x256/apps/skyfence.png", "share/doc/skyfence/skyfence.service",
+          "share/doc/skyfence/copyright", "share/man/man1/skyfence.1.gz",
+          "share/man/man1/skyfence-sim.1.gz", "share/man/man1/skyfence-replay.1.gz"}) {
         EXPECT_TRUE(std::filesystem::is_regular_file(Installed(file))) << file;
     }
 }
