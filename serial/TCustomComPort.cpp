@@ -4,11 +4,11 @@
 #include "TAsyncRequest.h"
 #include "TComThread.h"
 #include "TMessageReceiver.h"
+#include "device/network/NetworkAddress.h"
+#include "device/network/NetworkDevice.h"
+#include "device/serial/PosixSerialDevice.h"
 #include "platform/ApplicationExceptions.h"
 #include "platform/MainThreadCalls.h"
-#include "platform/NetworkAddress.h"
-#include "platform/NetworkDevice.h"
-#include "platform/PosixSerialDevice.h"
 
 #include <algorithm>
 #include <array>

@@ -6,7 +6,7 @@
 #include "TComLink.h"
 #include "TComParity.h"
 #include "TComTimeouts.h"
-#include "platform/SerialDevice.h"
+#include "device/SerialDevice.h"
 #include "platform/TComponent.h"
 
 #include <atomic>

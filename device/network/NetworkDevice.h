@@ -1,11 +1,11 @@
 #pragma once
 
-#include "FileDescriptor.h"
 #include "GpsdStream.h"
-#include "InputQueue.h"
 #include "NetworkAddress.h"
-#include "ReadLimits.h"
-#include "SerialDevice.h"
+#include "device/InputQueue.h"
+#include "device/ReadLimits.h"
+#include "device/SerialDevice.h"
+#include "platform/FileDescriptor.h"
 
 #include <chrono>
 #include <condition_variable>

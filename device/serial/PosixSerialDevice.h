@@ -1,9 +1,9 @@
 #pragma once
 
-#include "FileDescriptor.h"
-#include "InputQueue.h"
-#include "ReadLimits.h"
-#include "SerialDevice.h"
+#include "device/InputQueue.h"
+#include "device/ReadLimits.h"
+#include "device/SerialDevice.h"
+#include "platform/FileDescriptor.h"
 
 #include <atomic>
 #include <chrono>

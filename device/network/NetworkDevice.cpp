@@ -1,12 +1,12 @@
 #include "NetworkDevice.h"
 
 #include "ConnectAttempt.h"
-#include "EventSignal.h"
-#include "Formatting.h"
 #include "GpsdStream.h"
 #include "HostLookup.h"
-#include "SystemError.h"
-#include "TimedRead.h"
+#include "device/EventSignal.h"
+#include "device/TimedRead.h"
+#include "platform/Formatting.h"
+#include "platform/SystemError.h"
 
 #include <algorithm>
 #include <array>

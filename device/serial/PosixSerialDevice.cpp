@@ -1,9 +1,9 @@
 #include "PosixSerialDevice.h"
 
-#include "EventSignal.h"
-#include "ReadLimits.h"
 #include "TermiosSettings.h"
-#include "TimedRead.h"
+#include "device/EventSignal.h"
+#include "device/ReadLimits.h"
+#include "device/TimedRead.h"
 
 #include <algorithm>
 #include <array>
