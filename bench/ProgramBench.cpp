@@ -6,8 +6,8 @@
 #include "Installation.h"
 #include "ProcessStatus.h"
 #include "TemporaryFolder.h"
+#include "device/serial/PseudoTerminal.h"
 #include "horizon/HorizonGrid.h"
-#include "platform/PseudoTerminal.h"
 #include "platform/TStringList.h"
 
 #include <benchmark/benchmark.h>

@@ -5,9 +5,9 @@
 #include "ChildProcess.h"
 #include "GpsdDaemon.h"
 
+#include "device/serial/PseudoTerminal.h"
 #include "platform/FileDescriptor.h"
 #include "platform/MainThreadCalls.h"
-#include "platform/PseudoTerminal.h"
 #include "serial/TComDataPacket.h"
 #include "serial/TComPort.h"
 

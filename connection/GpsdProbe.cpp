@@ -1,9 +1,9 @@
 #include "GpsdProbe.h"
 
-#include "platform/ConnectAttempt.h"
+#include "device/network/ConnectAttempt.h"
+#include "device/network/GpsdStream.h"
+#include "device/network/NetworkAddress.h"
 #include "platform/FileDescriptor.h"
-#include "platform/GpsdStream.h"
-#include "platform/NetworkAddress.h"
 
 #include <array>
 #include <cerrno>

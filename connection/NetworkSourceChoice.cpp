@@ -1,6 +1,6 @@
 #include "NetworkSourceChoice.h"
 
-#include "platform/NetworkAddress.h"
+#include "device/network/NetworkAddress.h"
 
 #include <algorithm>
 

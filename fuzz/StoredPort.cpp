@@ -1,8 +1,8 @@
 #include "StoredPort.h"
 
 #include "FuzzCheck.h"
-#include "platform/FakeSerialDevice.h"
 #include "serial/EComPort.h"
+#include "tests/support/FakeSerialDevice.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "ComTypes.h"
 
-#include "platform/SerialDevice.h"
+#include "device/SerialDevice.h"
 
 #include <array>
 #include <utility>

@@ -2,8 +2,8 @@
 
 #include "TCustomComPort.h"
 #include "TMessageReceiver.h"
+#include "device/SerialDevice.h"
 #include "platform/ApplicationExceptions.h"
-#include "platform/SerialDevice.h"
 
 #include <array>
 #include <thread>

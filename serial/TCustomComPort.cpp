@@ -6,9 +6,6 @@
 #include "TMessageReceiver.h"
 #include "platform/ApplicationExceptions.h"
 #include "platform/MainThreadCalls.h"
-#include "platform/NetworkAddress.h"
-#include "platform/NetworkDevice.h"
-#include "platform/PosixSerialDevice.h"
 
 #include <algorithm>
 #include <array>
@@ -22,10 +19,10 @@ constexpr std::array<std::uint8_t, 4> ByteSizes = {5, 6, 7, 8};
 
 TCustomComPort::TCustomComPort(TComponent* owner, std::unique_ptr<SerialDevice> device)
     : TComponent(owner), choosesDevice_(device == nullptr),
-      networkSilenceLimit_(NetworkDevice::DefaultSilenceLimit),
-      deviceSilenceLimit_(NetworkDevice::DefaultSilenceLimit),
-      device_(device ? std::move(device) : std::make_unique<PosixSerialDevice>()), buffer_(this),
-      parity_(this), timeouts_(this), flowControl_(this),
+      networkSilenceLimit_(DeviceFactory::DefaultSilenceLimit()),
+      deviceSilenceLimit_(networkSilenceLimit_),
+      device_(device ? std::move(device) : DeviceFactory::Make(deviceKind_, networkSilenceLimit_)),
+      buffer_(this), parity_(this), timeouts_(this), flowControl_(this),
       self_(std::make_shared<TCustomComPort*>(this)) {}
 
 TCustomComPort::~TCustomComPort() {
@@ -247,17 +244,13 @@ void TCustomComPort::ApplyBufferSizes() {
 // The kind of device follows the name at each open, so that a setup may move the port from a
 // serial device to the network and back. A device given to the port is kept whatever the name.
 void TCustomComPort::OpenDevice() {
-    const bool network = NetworkAddress::IsNetworkName(port_);
+    const DeviceFactory::Kind kind = DeviceFactory::KindFor(port_);
+    const bool network = kind == DeviceFactory::Kind::Network;
     if (choosesDevice_ &&
-        (network != deviceIsNetwork_ || (network && networkSilenceLimit_ != deviceSilenceLimit_))) {
-        deviceIsNetwork_ = network;
-        if (deviceIsNetwork_) {
-            device_ = std::make_unique<NetworkDevice>(NetworkDevice::DefaultConnectLimit,
-                                                      networkSilenceLimit_);
-            deviceSilenceLimit_ = networkSilenceLimit_;
-        } else {
-            device_ = std::make_unique<PosixSerialDevice>();
-        }
+        (kind != deviceKind_ || (network && networkSilenceLimit_ != deviceSilenceLimit_))) {
+        device_ = DeviceFactory::Make(kind, networkSilenceLimit_);
+        deviceKind_ = kind;
+        deviceSilenceLimit_ = networkSilenceLimit_;
     }
     if (const int error = device_->Open(port_); error != 0) {
         // A device that can say what is wrong (a malformed address) says it instead of a number.

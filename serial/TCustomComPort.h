@@ -6,7 +6,8 @@
 #include "TComLink.h"
 #include "TComParity.h"
 #include "TComTimeouts.h"
-#include "platform/SerialDevice.h"
+#include "device/DeviceFactory.h"
+#include "device/SerialDevice.h"
 #include "platform/TComponent.h"
 
 #include <atomic>
@@ -36,8 +37,7 @@ public:
     using SignalEvent = std::function<void(TCustomComPort& sender, bool onOff)>;
     using ErrorEvent = std::function<void(TCustomComPort& sender, TComErrors errors)>;
 
-    // Without a device of its own the port uses the system's serial devices, or a network
-    // device for a name of gpsd (gpsd://) or of a TCP stream (tcp://).
+    // Without a device of its own the port takes the one that DeviceFactory makes for its name.
     explicit TCustomComPort(TComponent* owner = nullptr,
                             std::unique_ptr<SerialDevice> device = nullptr);
     ~TCustomComPort() override;
@@ -196,9 +196,9 @@ private:
     bool threadCreated_ = false;
     // Without a device of its own the port picks the kind the name asks for at each open.
     const bool choosesDevice_;
-    bool deviceIsNetwork_ = false;
+    DeviceFactory::Kind deviceKind_ = DeviceFactory::Kind::Terminal;
     std::chrono::milliseconds networkSilenceLimit_;
-    // What the network device in use was made with.
+    // What the device in use was made with.
     std::chrono::milliseconds deviceSilenceLimit_;
     std::unique_ptr<SerialDevice> device_;
     std::unique_ptr<TMessageReceiver> messageReceiver_;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/SerialDevice.h"
+#include "device/SerialDevice.h"
 
 #include <condition_variable>
 #include <mutex>

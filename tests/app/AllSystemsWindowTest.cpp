@@ -3,11 +3,11 @@
 // GPS-only setting in the status area.
 #include "app/SkyTable.h"
 #include "app/TFormSkyfence.h"
+#include "device/serial/PseudoTerminal.h"
 #include "horizon/HorizonGrid.h"
 #include "horizon/ReceivePath.h"
 #include "horizon/ReceiverModeSetting.h"
 #include "platform/MainThreadCalls.h"
-#include "platform/PseudoTerminal.h"
 #include "platform/TRegistry.h"
 #include "serial/TComPort.h"
 #include "serial/widgets/TComSetupFrm.h"

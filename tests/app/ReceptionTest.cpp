@@ -1,8 +1,8 @@
 #include "app/TFormSkyfence.h"
 #include "connection/ReceiverConnection.h"
+#include "device/serial/PseudoTerminal.h"
 #include "horizon/HorizonGrid.h"
 #include "platform/MainThreadCalls.h"
-#include "platform/PseudoTerminal.h"
 #include "platform/TRegistry.h"
 #include "serial/TComPort.h"
 

@@ -1,8 +1,8 @@
 // The port takes the kind of device its name asks for at each open, so that a setup can move it
 // from a serial receiver to the network and back without a new port.
-#include "platform/NetworkDevice.h"
-#include "platform/PosixSerialDevice.h"
-#include "platform/PseudoTerminal.h"
+#include "device/network/NetworkDevice.h"
+#include "device/serial/PosixSerialDevice.h"
+#include "device/serial/PseudoTerminal.h"
 #include "serial/TComPort.h"
 
 #include "LocalTcpServer.h"

@@ -1,8 +1,8 @@
 // The connection's states on a real port: a receiver behind a link that goes away and comes
 // back, tries that fail in between, and the user's Start and Stop.
 #include "connection/ReceiverConnection.h"
+#include "device/serial/PseudoTerminal.h"
 #include "platform/MainThreadCalls.h"
-#include "platform/PseudoTerminal.h"
 #include "serial/EComPort.h"
 #include "serial/TComPort.h"
 

@@ -1,9 +1,9 @@
 #include "SerialTestSupport.h"
 
+#include "device/serial/PosixSerialDevice.h"
+#include "device/serial/PseudoTerminal.h"
+#include "device/serial/TermiosSettings.h"
 #include "platform/MainThreadCalls.h"
-#include "platform/PosixSerialDevice.h"
-#include "platform/PseudoTerminal.h"
-#include "platform/TermiosSettings.h"
 #include "serial/EComPort.h"
 #include "serial/TComDataPacket.h"
 #include "serial/TComPort.h"

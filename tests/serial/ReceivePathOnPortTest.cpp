@@ -1,7 +1,7 @@
 #include "MainThreadPump.h"
+#include "device/serial/PseudoTerminal.h"
 #include "horizon/HorizonGrid.h"
 #include "horizon/ReceivePath.h"
-#include "platform/PseudoTerminal.h"
 #include "serial/TComPort.h"
 
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 #include "ReceiverPort.h"
 #include "SerialTestSupport.h"
 
+#include "device/serial/PseudoTerminal.h"
 #include "platform/MainThreadCalls.h"
-#include "platform/PseudoTerminal.h"
 #include "serial/TComDataPacket.h"
 #include "serial/TComPort.h"
 

@@ -5,8 +5,8 @@
 #include "ReceiverPort.h"
 #include "SerialTestSupport.h"
 
+#include "device/serial/PseudoTerminal.h"
 #include "platform/MainThreadCalls.h"
-#include "platform/PseudoTerminal.h"
 
 #include <gtest/gtest.h>
 

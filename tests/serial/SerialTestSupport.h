@@ -1,8 +1,8 @@
 #pragma once
 
 #include "MainThreadPump.h"
-#include "platform/FakeSerialDevice.h"
 #include "serial/TCustomComPort.h"
+#include "support/FakeSerialDevice.h"
 
 #include <functional>
 #include <memory>

@@ -1,8 +1,8 @@
 #include "serial/TComDataPacket.h"
 
 #include "TestNames.h"
-#include "platform/FakeSerialDevice.h"
 #include "serial/TCustomComPort.h"
+#include "support/FakeSerialDevice.h"
 
 #include <gtest/gtest.h>
 

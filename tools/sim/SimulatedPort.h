@@ -2,7 +2,7 @@
 
 #include "StopSignals.h"
 
-#include "platform/PseudoTerminal.h"
+#include "device/serial/PseudoTerminal.h"
 
 #include <chrono>
 #include <string>

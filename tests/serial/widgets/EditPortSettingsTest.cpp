@@ -2,9 +2,9 @@
 #include "serial/widgets/TComComboBox.h"
 #include "serial/widgets/TComSetupFrm.h"
 
-#include "platform/FakeSerialDevice.h"
 #include "serial/EComPort.h"
 #include "serial/TCustomComPort.h"
+#include "support/FakeSerialDevice.h"
 
 #include "FakeSerialPorts.h"
 

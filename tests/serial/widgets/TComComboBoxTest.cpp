@@ -1,8 +1,8 @@
 #include "serial/widgets/TComComboBox.h"
 
-#include "platform/FakeSerialDevice.h"
 #include "serial/EComPort.h"
 #include "serial/TCustomComPort.h"
+#include "support/FakeSerialDevice.h"
 
 #include "FakeSerialPorts.h"
 

@@ -1,7 +1,7 @@
 #include "PseudoTerminal.h"
 
-#include "Exception.h"
-#include "SystemError.h"
+#include "platform/Exception.h"
+#include "platform/SystemError.h"
 
 #include <array>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "platform/FakeSerialDevice.h"
+#include "support/FakeSerialDevice.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "platform/PosixSerialDevice.h"
+#include "device/serial/PosixSerialDevice.h"
+#include "device/serial/PseudoTerminal.h"
+#include "device/serial/TermiosSettings.h"
 #include "platform/FileDescriptor.h"
-#include "platform/PseudoTerminal.h"
-#include "platform/TermiosSettings.h"
 
 #include "BlockingCall.h"
 #include "DeviceWatchdog.h"

@@ -1,9 +1,9 @@
 #include "ConnectAttempt.h"
 
-#include "Formatting.h"
 #include "HostLookup.h"
-#include "ReadLimits.h"
-#include "SystemError.h"
+#include "device/ReadLimits.h"
+#include "platform/Formatting.h"
+#include "platform/SystemError.h"
 
 #include <array>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SerialDevice.h"
+#include "device/SerialDevice.h"
 
 #include <array>
 #include <cstdint>

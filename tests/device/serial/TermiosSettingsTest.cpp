@@ -1,4 +1,4 @@
-#include "platform/TermiosSettings.h"
+#include "device/serial/TermiosSettings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/GpsdStream.h"
+#include "device/network/GpsdStream.h"
 
 #include "TestNames.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileDescriptor.h"
+#include "platform/FileDescriptor.h"
 
 #include <string>
 #include <string_view>

@@ -1,19 +1,18 @@
 #pragma once
 
-#include "FileDescriptor.h"
-#include "InputQueue.h"
-#include "ReadLimits.h"
-#include "SerialDevice.h"
+#include "device/InputQueue.h"
+#include "device/QueuedDevice.h"
+#include "device/ReadLimits.h"
+#include "platform/FileDescriptor.h"
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
-#include <vector>
 
 // The serial device over a Linux terminal: a serial port, a USB adapter or a pseudo-terminal.
 //
@@ -40,27 +39,16 @@
 //
 // Open on an open device returns EBUSY rather than closing it behind the caller's back; the rest
 // returns EBADF on a closed device.
-class PosixSerialDevice : public SerialDevice {
+class PosixSerialDevice : public QueuedDevice {
 public:
     PosixSerialDevice() = default;
-    PosixSerialDevice(const PosixSerialDevice&) = delete;
-    PosixSerialDevice& operator=(const PosixSerialDevice&) = delete;
     ~PosixSerialDevice() override;
 
     int Open(const std::string& port) override;
     void Close() override;
     bool IsOpen() const override;
-    int SetupComm(std::uint32_t inputSize, std::uint32_t outputSize) override;
     int SetCommState(const DeviceControlBlock& control) override;
-    int SetCommTimeouts(const CommTimeouts& timeouts) override;
-    void SetCommMask(std::uint32_t mask) override;
-    WaitOutcome WaitEvent(std::uint32_t& events) override;
-    void StopWait() override;
-    void ResetStop() override;
-    int ClearCommError(std::uint32_t& errors, std::uint32_t& inputQueue) override;
     int GetCommModemStatus(std::uint32_t& status) override;
-    int PurgeComm(std::uint32_t flags) override;
-    int ReadFile(void* buffer, std::uint32_t count, std::uint32_t& transferred) override;
 
     // The device file a port name stands for: "COM3" is "/dev/ttyS2", "ttyUSB0" is
     // "/dev/ttyUSB0", a path stays as it is.
@@ -82,49 +70,30 @@ private:
         int bufOverrun = 0;
     };
 
-    // Everything named ...Locked runs with mutex_ held and, AwaitInputLocked apart, never blocks.
-    std::uint32_t TakeLocked(char* buffer, std::uint32_t count);
-    // Unlocks and waits in poll for the terminal or the eventfd `wake` until `deadline` (none:
-    // no time limit); returns with mutex_ held again, false when poll itself failed.
+    bool HasSourceLocked() const override;
+    void ReceiveLocked() override;
+    void CheckLineLocked() override;
+    bool AwaitEventLocked(std::unique_lock<std::mutex>& lock, int& emptyWakeups) override;
     bool AwaitInputLocked(std::unique_lock<std::mutex>& lock, int wake,
                           std::optional<std::chrono::steady_clock::time_point> deadline,
-                          int& emptyWakeups);
-    void WakeReadersLocked();
-    void PumpLocked();
-    void DrainLocked();
+                          int& emptyWakeups) override;
     // Wakes a wait that stopped reading the device because the queue was full.
-    void WakeIfRoomLocked(std::size_t queuedBefore);
-    void QueueLocked(const char* bytes, std::size_t count);
-    void CheckCountersLocked();
+    void RoomMadeLocked(std::size_t queuedBefore) override;
+    void MaskChangedLocked() override;
+    int FlushLocked(bool input, bool output) override;
+
+    // After a poll that saw the terminal's `revents`: takes what it holds, and counts a wake-up
+    // that found it readable with nothing to read; too many of them in a row are its end.
+    void AfterPollLocked(short revents, std::uint64_t readBefore, int& emptyWakeups);
     std::optional<LineCounters> ReadCountersLocked() const;
-    void MarkGoneLocked();
     void StartModemWatchLocked();
     void StopModemWatch();
     void WatchModemLines(int device, int event);
 
-    mutable std::mutex mutex_;
-    std::condition_variable waitEnded_;
     FileDescriptor device_;
-    FileDescriptor wakeEvent_;
     FileDescriptor modemEvent_;
-    std::uint32_t outputSize_ = 4096;
-    DeviceControlBlock control_;
-    CommTimeouts timeouts_ = ImmediateReads;
-    std::uint32_t mask_ = 0;
-    InputQueue queue_;
-    std::uint32_t errors_ = 0;
-    std::uint32_t pendingEvents_ = 0; // seen but not yet reported, within the mask
     std::optional<LineCounters> counters_;
     std::uint64_t bytesRead_ = 0;
-    int waiters_ = 0;
-    // The eventfds of reads waiting in poll, signalled when bytes are queued, on an abort and
-    // on Close.
-    std::vector<int> readerWakes_;
-    std::uint64_t readAborts_ = 0;
-    bool stopRequested_ = false;
-    bool closing_ = false;
-    bool gone_ = false;
-    bool goneReported_ = false;
 
     std::thread modemWatch_;
     std::atomic<bool> modemWatchStop_ = false;

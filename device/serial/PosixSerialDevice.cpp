@@ -1,9 +1,8 @@
 #include "PosixSerialDevice.h"
 
-#include "EventSignal.h"
-#include "ReadLimits.h"
 #include "TermiosSettings.h"
-#include "TimedRead.h"
+#include "device/EventSignal.h"
+#include "device/ReadLimits.h"
 
 #include <algorithm>
 #include <array>
@@ -28,10 +27,6 @@ namespace {
 
 constexpr std::uint32_t ModemEvents =
     DeviceEvent::Cts | DeviceEvent::Dsr | DeviceEvent::Ring | DeviceEvent::Rlsd;
-constexpr std::uint32_t ReceiveEvents =
-    DeviceEvent::RxChar | DeviceEvent::RxFlag | DeviceEvent::Rx80Full;
-constexpr std::uint32_t AllPurgeFlags =
-    Purge::TxAbort | Purge::RxAbort | Purge::TxClear | Purge::RxClear;
 // Reads per drain: enough to empty any terminal's buffers, yet a sender that never pauses
 // cannot keep the caller reading forever.
 constexpr int MaximumReadsPerDrain = 64;
@@ -134,16 +129,7 @@ int PosixSerialDevice::Open(const std::string& port) {
     device_ = std::move(device);
     wakeEvent_ = std::move(wake);
     modemEvent_ = std::move(modem);
-    // A new device starts as a new handle would; the mask is kept, being settable while closed.
-    queue_.SetInputSize(InputQueue::MinimumCapacity);
-    outputSize_ = InputQueue::MinimumCapacity;
-    control_ = DeviceControlBlock{};
-    timeouts_ = ImmediateReads;
-    queue_.Clear();
-    errors_ = 0;
-    pendingEvents_ = 0;
-    gone_ = false;
-    goneReported_ = false;
+    StartLocked();
     counters_ = ReadCountersLocked();
     StartModemWatchLocked();
     return 0;
@@ -155,42 +141,21 @@ void PosixSerialDevice::Close() {
         return;
     }
     // A wait still blocked in poll must leave it before its descriptors are closed.
-    closing_ = true;
-    SignalEvent(wakeEvent_.Get());
-    WakeReadersLocked();
-    waitEnded_.wait(lock, [this] { return waiters_ == 0; });
+    EndWaitsLocked(lock);
     StopModemWatch();
 
     ::ioctl(device_.Get(), TIOCNXCL);
     device_.Reset();
     wakeEvent_.Reset();
     modemEvent_.Reset();
-    queue_.Clear();
-    errors_ = 0;
-    pendingEvents_ = 0;
+    ClearLocked();
     counters_.reset();
-    gone_ = false;
-    goneReported_ = false;
     closing_ = false;
 }
 
 bool PosixSerialDevice::IsOpen() const {
     const std::lock_guard lock(mutex_);
     return device_.IsOpen() && !closing_;
-}
-
-int PosixSerialDevice::SetupComm(std::uint32_t inputSize, std::uint32_t outputSize) {
-    const std::lock_guard lock(mutex_);
-    if (!device_.IsOpen()) {
-        return EBADF;
-    }
-    if (inputSize == 0 || outputSize == 0 || inputSize > MaximumQueueSize ||
-        outputSize > MaximumQueueSize) {
-        return EINVAL;
-    }
-    queue_.SetInputSize(inputSize);
-    outputSize_ = outputSize;
-    return 0;
 }
 
 int PosixSerialDevice::SetCommState(const DeviceControlBlock& control) {
@@ -218,113 +183,6 @@ int PosixSerialDevice::SetCommState(const DeviceControlBlock& control) {
     return 0;
 }
 
-int PosixSerialDevice::SetCommTimeouts(const CommTimeouts& timeouts) {
-    const std::lock_guard lock(mutex_);
-    if (!device_.IsOpen()) {
-        return EBADF;
-    }
-    timeouts_ = timeouts;
-    return 0;
-}
-
-void PosixSerialDevice::SetCommMask(std::uint32_t mask) {
-    const std::lock_guard lock(mutex_);
-    mask_ = mask;
-    pendingEvents_ &= mask;
-    StartModemWatchLocked();
-}
-
-WaitOutcome PosixSerialDevice::WaitEvent(std::uint32_t& events) {
-    events = 0;
-    std::unique_lock lock(mutex_);
-    int emptyWakeups = 0;
-    for (;;) {
-        if (stopRequested_) {
-            return WaitOutcome::Stopped;
-        }
-        if (!device_.IsOpen() || closing_ || goneReported_) {
-            return WaitOutcome::Failed;
-        }
-        PumpLocked();
-        const std::uint32_t ready = (pendingEvents_ & mask_) | (gone_ ? DeviceEvent::Err : 0);
-        if (ready != 0) {
-            pendingEvents_ &= ~ready;
-            goneReported_ = gone_;
-            events = ready;
-            return WaitOutcome::Event;
-        }
-
-        // With the queue full only a hang-up is of interest until the port reads.
-        const short wanted = queue_.Room() > 0 ? POLLIN : 0;
-        std::array<pollfd, 3> watched{{{device_.Get(), wanted, 0},
-                                       {wakeEvent_.Get(), POLLIN, 0},
-                                       {modemEvent_.Get(), POLLIN, 0}}};
-        const std::uint64_t readBefore = bytesRead_;
-        ++waiters_;
-        lock.unlock();
-        const int result = ::poll(watched.data(), watched.size(), -1);
-        const int error = errno;
-        lock.lock();
-        if (--waiters_ == 0) {
-            waitEnded_.notify_all();
-        }
-        if (result < 0) {
-            if (error == EINTR) {
-                continue;
-            }
-            return WaitOutcome::Failed;
-        }
-        if (watched[1].revents != 0) {
-            ConsumeEvent(watched[1].fd);
-        }
-        if (watched[2].revents != 0) {
-            ConsumeEvent(watched[2].fd);
-        }
-        const short device = watched[0].revents;
-        if ((device & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
-            // Take what is still buffered before the end is reported.
-            DrainLocked();
-            MarkGoneLocked();
-        } else if ((device & POLLIN) != 0) {
-            DrainLocked();
-            // Someone else reading in between also counts as progress.
-            emptyWakeups = bytesRead_ == readBefore ? emptyWakeups + 1 : 0;
-            if (emptyWakeups >= MaximumEmptyWakeups) {
-                MarkGoneLocked();
-            }
-        }
-    }
-}
-
-void PosixSerialDevice::StopWait() {
-    const std::lock_guard lock(mutex_);
-    stopRequested_ = true;
-    if (wakeEvent_.IsOpen()) {
-        SignalEvent(wakeEvent_.Get());
-    }
-}
-
-void PosixSerialDevice::ResetStop() {
-    const std::lock_guard lock(mutex_);
-    // The eventfd is left as it is: the next wait empties it, and it may carry another wake-up.
-    stopRequested_ = false;
-}
-
-int PosixSerialDevice::ClearCommError(std::uint32_t& errors, std::uint32_t& inputQueue) {
-    errors = 0;
-    inputQueue = 0;
-    const std::lock_guard lock(mutex_);
-    if (!device_.IsOpen()) {
-        return EBADF;
-    }
-    PumpLocked();
-    // A device that has gone stays gone: its I/O error is not cleared by a call that only asked
-    // for the queue (the port's receive dispatch), or the end would never be reported.
-    errors = std::exchange(errors_, 0) | (gone_ ? LineError::IOE : 0U);
-    inputQueue = static_cast<std::uint32_t>(queue_.Size());
-    return 0;
-}
-
 int PosixSerialDevice::GetCommModemStatus(std::uint32_t& status) {
     status = 0;
     const std::lock_guard lock(mutex_);
@@ -342,80 +200,36 @@ int PosixSerialDevice::GetCommModemStatus(std::uint32_t& status) {
     return 0;
 }
 
-int PosixSerialDevice::PurgeComm(std::uint32_t flags) {
-    if ((flags & ~AllPurgeFlags) != 0) {
-        return EINVAL;
-    }
-    const std::lock_guard lock(mutex_);
-    if (!device_.IsOpen()) {
-        return EBADF;
-    }
-    // An abort only ends the reads under way: bytes already received stay for the port, which
-    // may still deliver them while it closes. There are no writes to end.
-    if ((flags & Purge::RxAbort) != 0) {
-        ++readAborts_;
-        WakeReadersLocked();
-    }
-    const bool input = (flags & Purge::RxClear) != 0;
-    const bool output = (flags & Purge::TxClear) != 0;
-    if (input) {
-        const std::size_t queuedBefore = queue_.Size();
-        queue_.Clear();
-        pendingEvents_ &= ~ReceiveEvents;
-        WakeIfRoomLocked(queuedBefore);
-    }
-    if (!input && !output) {
-        return 0;
-    }
-    // A device that has gone has nothing left to purge; failing here would leave a port that
-    // can never be closed.
-    if (gone_) {
-        return 0;
-    }
-    const int which = input && output ? TCIOFLUSH : input ? TCIFLUSH : TCOFLUSH;
-    if (::tcflush(device_.Get(), which) != 0 && !IsUnsupportedByDevice(errno)) {
-        return errno;
-    }
-    return 0;
+bool PosixSerialDevice::HasSourceLocked() const {
+    return device_.IsOpen();
 }
 
-int PosixSerialDevice::ReadFile(void* buffer, std::uint32_t count, std::uint32_t& transferred) {
-    transferred = 0;
-    if (buffer == nullptr && count != 0) {
-        return EINVAL;
+bool PosixSerialDevice::AwaitEventLocked(std::unique_lock<std::mutex>& lock, int& emptyWakeups) {
+    // With the queue full only a hang-up is of interest until the port reads.
+    const short wanted = queue_.Room() > 0 ? POLLIN : 0;
+    std::array<pollfd, 3> watched{{{device_.Get(), wanted, 0},
+                                   {wakeEvent_.Get(), POLLIN, 0},
+                                   {modemEvent_.Get(), POLLIN, 0}}};
+    const std::uint64_t readBefore = bytesRead_;
+    ++waiters_;
+    lock.unlock();
+    const int result = ::poll(watched.data(), watched.size(), -1);
+    const int error = errno;
+    lock.lock();
+    if (--waiters_ == 0) {
+        waitEnded_.notify_all();
     }
-    std::unique_lock lock(mutex_);
-    if (!device_.IsOpen() || closing_) {
-        return EBADF;
+    if (result < 0) {
+        return error == EINTR;
     }
-    TimedRead read(timeouts_, buffer, count, transferred);
-    const std::uint64_t abortsBefore = readAborts_;
-    int emptyWakeups = 0;
-    for (;;) {
-        DrainLocked();
-        if (read.Take([this](char* at, std::uint32_t most) { return TakeLocked(at, most); }) ||
-            readAborts_ != abortsBefore || closing_ || gone_ || read.TimeIsUp()) {
-            return 0;
-        }
-        const int wake = read.Wake();
-        if (wake < 0) {
-            return errno;
-        }
-        if (!AwaitInputLocked(lock, wake, read.Deadline(), emptyWakeups)) {
-            return 0;
-        }
+    if (watched[1].revents != 0) {
+        ConsumeEvent(watched[1].fd);
     }
-}
-
-std::uint32_t PosixSerialDevice::TakeLocked(char* buffer, std::uint32_t count) {
-    const std::size_t queuedBefore = queue_.Size();
-    const std::uint32_t taken = queue_.Take(buffer, count);
-    // Bytes already read need no event of their own any more.
-    if (queue_.Empty()) {
-        pendingEvents_ &= ~(DeviceEvent::RxChar | DeviceEvent::Rx80Full);
+    if (watched[2].revents != 0) {
+        ConsumeEvent(watched[2].fd);
     }
-    WakeIfRoomLocked(queuedBefore);
-    return taken;
+    AfterPollLocked(watched[0].revents, readBefore, emptyWakeups);
+    return true;
 }
 
 bool PosixSerialDevice::AwaitInputLocked(
@@ -440,33 +254,53 @@ bool PosixSerialDevice::AwaitInputLocked(
     if (watched[1].revents != 0) {
         ConsumeEvent(wake);
     }
-    const short device = watched[0].revents;
-    if ((device & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
-        DrainLocked();
+    // A read woken by news reads the terminal at its next turn, and counts no empty wake-up.
+    const short news = watched[1].revents != 0 ? POLLIN : 0;
+    AfterPollLocked(static_cast<short>(watched[0].revents & ~news), readBefore, emptyWakeups);
+    return true;
+}
+
+void PosixSerialDevice::AfterPollLocked(short revents, std::uint64_t readBefore,
+                                        int& emptyWakeups) {
+    if ((revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        // Take what is still buffered before the end is reported.
+        ReceiveLocked();
         MarkGoneLocked();
-    } else if ((device & POLLIN) != 0 && watched[1].revents == 0) {
-        DrainLocked();
-        // Readable and yet nothing to read, again and again: treated as gone, as in WaitEvent.
+    } else if ((revents & POLLIN) != 0) {
+        ReceiveLocked();
+        // Someone else reading in between also counts as progress.
         emptyWakeups = bytesRead_ == readBefore ? emptyWakeups + 1 : 0;
         if (emptyWakeups >= MaximumEmptyWakeups) {
             MarkGoneLocked();
         }
     }
-    return true;
 }
 
-void PosixSerialDevice::WakeReadersLocked() {
-    for (const int wake : readerWakes_) {
-        SignalEvent(wake);
+void PosixSerialDevice::RoomMadeLocked(std::size_t queuedBefore) {
+    if (queuedBefore >= queue_.Capacity() && queue_.Size() < queue_.Capacity() &&
+        wakeEvent_.IsOpen()) {
+        SignalEvent(wakeEvent_.Get());
     }
 }
 
-void PosixSerialDevice::PumpLocked() {
-    DrainLocked();
-    CheckCountersLocked();
+void PosixSerialDevice::MaskChangedLocked() {
+    StartModemWatchLocked();
 }
 
-void PosixSerialDevice::DrainLocked() {
+int PosixSerialDevice::FlushLocked(bool input, bool output) {
+    // A device that has gone has nothing left to purge; failing here would leave a port that
+    // can never be closed.
+    if (gone_) {
+        return 0;
+    }
+    const int which = input && output ? TCIOFLUSH : input ? TCIFLUSH : TCOFLUSH;
+    if (::tcflush(device_.Get(), which) != 0 && !IsUnsupportedByDevice(errno)) {
+        return errno;
+    }
+    return 0;
+}
+
+void PosixSerialDevice::ReceiveLocked() {
     if (!device_.IsOpen()) {
         return;
     }
@@ -481,7 +315,7 @@ void PosixSerialDevice::DrainLocked() {
         const ssize_t count = ::read(device_.Get(), buffer.data(), std::min(room, buffer.size()));
         if (count > 0) {
             bytesRead_ += static_cast<std::uint64_t>(count);
-            QueueLocked(buffer.data(), static_cast<std::size_t>(count));
+            QueueLocked(std::string_view(buffer.data(), static_cast<std::size_t>(count)));
             continue;
         }
         // In raw mode with VMIN 0 an empty terminal reads as 0 too, as does a hung-up one:
@@ -497,21 +331,6 @@ void PosixSerialDevice::DrainLocked() {
         }
         return;
     }
-}
-
-void PosixSerialDevice::WakeIfRoomLocked(std::size_t queuedBefore) {
-    if (queuedBefore >= queue_.Capacity() && queue_.Size() < queue_.Capacity() &&
-        wakeEvent_.IsOpen()) {
-        SignalEvent(wakeEvent_.Get());
-    }
-}
-
-void PosixSerialDevice::QueueLocked(const char* bytes, std::size_t count) {
-    const std::uint32_t found = queue_.Push(std::string_view(bytes, count), control_, errors_);
-    if ((found & DeviceEvent::RxChar) != 0) {
-        WakeReadersLocked();
-    }
-    pendingEvents_ |= found & mask_;
 }
 
 std::optional<PosixSerialDevice::LineCounters> PosixSerialDevice::ReadCountersLocked() const {
@@ -532,7 +351,7 @@ std::optional<PosixSerialDevice::LineCounters> PosixSerialDevice::ReadCountersLo
     return counters;
 }
 
-void PosixSerialDevice::CheckCountersLocked() {
+void PosixSerialDevice::CheckLineLocked() {
     // A device without the counters (a pseudo-terminal) reports no line errors at all.
     if (!counters_ || gone_) {
         return;
@@ -579,16 +398,6 @@ void PosixSerialDevice::CheckCountersLocked() {
     errors_ |= errors;
     pendingEvents_ |= events & mask_;
     counters_ = now;
-}
-
-void PosixSerialDevice::MarkGoneLocked() {
-    if (!gone_) {
-        gone_ = true;
-        errors_ |= LineError::IOE;
-        // Found by a read on another thread: the waiter must hear of it too.
-        SignalEvent(wakeEvent_.Get());
-        WakeReadersLocked();
-    }
 }
 
 void PosixSerialDevice::StartModemWatchLocked() {

@@ -1,7 +1,7 @@
-#include "platform/NetworkDevice.h"
+#include "device/network/NetworkDevice.h"
+#include "device/network/GpsdStream.h"
+#include "device/serial/PseudoTerminal.h"
 #include "platform/FileDescriptor.h"
-#include "platform/GpsdStream.h"
-#include "platform/PseudoTerminal.h"
 
 #include "BlockingCall.h"
 #include "ChildProcess.h"

@@ -1,4 +1,4 @@
-#include "platform/NetworkAddress.h"
+#include "device/network/NetworkAddress.h"
 
 #include "TestNames.h"
 

@@ -1,21 +1,18 @@
 #pragma once
 
-#include "FileDescriptor.h"
 #include "GpsdStream.h"
-#include "InputQueue.h"
 #include "NetworkAddress.h"
-#include "ReadLimits.h"
-#include "SerialDevice.h"
+#include "device/QueuedDevice.h"
+#include "platform/FileDescriptor.h"
 
 #include <chrono>
-#include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
-#include <vector>
 
 class ConnectAttempt;
 class HostLookup;
@@ -47,28 +44,17 @@ class HostLookup;
 // Open on an open device returns EBUSY, and a malformed name EINVAL, FailureText then saying
 // what is wrong with it; the rest returns EBADF on a closed device. FailureLasts tells a failure
 // that no later Open mends: a malformed name, a host name that does not exist.
-class NetworkDevice : public SerialDevice {
+class NetworkDevice : public QueuedDevice {
 public:
     explicit NetworkDevice(std::chrono::milliseconds connectLimit = DefaultConnectLimit,
                            std::chrono::milliseconds silenceLimit = DefaultSilenceLimit);
-    NetworkDevice(const NetworkDevice&) = delete;
-    NetworkDevice& operator=(const NetworkDevice&) = delete;
     ~NetworkDevice() override;
 
     int Open(const std::string& port) override;
     void Close() override;
     bool IsOpen() const override;
-    int SetupComm(std::uint32_t inputSize, std::uint32_t outputSize) override;
     int SetCommState(const DeviceControlBlock& control) override;
-    int SetCommTimeouts(const CommTimeouts& timeouts) override;
-    void SetCommMask(std::uint32_t mask) override;
-    WaitOutcome WaitEvent(std::uint32_t& events) override;
-    void StopWait() override;
-    void ResetStop() override;
-    int ClearCommError(std::uint32_t& errors, std::uint32_t& inputQueue) override;
     int GetCommModemStatus(std::uint32_t& status) override;
-    int PurgeComm(std::uint32_t flags) override;
-    int ReadFile(void* buffer, std::uint32_t count, std::uint32_t& transferred) override;
     std::string FailureText() const override;
     bool FailureLasts() const override;
 
@@ -77,6 +63,14 @@ public:
     static constexpr std::chrono::milliseconds DefaultSilenceLimit = std::chrono::seconds(30);
 
 private:
+    bool HasSourceLocked() const override;
+    bool AwaitEventLocked(std::unique_lock<std::mutex>& lock, int& emptyWakeups) override;
+    bool AwaitInputLocked(std::unique_lock<std::mutex>& lock, int wake,
+                          std::optional<std::chrono::steady_clock::time_point> deadline,
+                          int& emptyWakeups) override;
+    void RoomMadeLocked(std::size_t queuedBefore) override;
+    void QueueResizedLocked() override;
+
     // The connection's own thread: connects, then receives until the end or Close.
     void Run(NetworkAddress address, std::shared_ptr<const HostLookup> lookup, int stop, int room);
     // The connected socket, gpsd's greeting received; none when stopped, or when it failed and
@@ -89,44 +83,21 @@ private:
     // Moves what fits of `received` into the queue; true when all of it went.
     bool DeliverLocked(std::string& received);
 
-    // Everything named ...Locked runs with mutex_ held and, AwaitLocked apart, never blocks.
-    // AwaitLocked unlocks and sleeps in poll on the eventfd `wake` until `deadline` (none: no
-    // time limit); it returns with mutex_ held again.
+    // Unlocks and sleeps in poll on the eventfd `wake` until `deadline` (none: no time limit);
+    // returns with mutex_ held again.
     void AwaitLocked(std::unique_lock<std::mutex>& lock, int wake,
                      std::optional<std::chrono::steady_clock::time_point> deadline);
-    std::uint32_t TakeLocked(char* buffer, std::uint32_t count);
-    void WakeReadersLocked();
     void WakeSenderLocked();
     void FailLocked(const std::string& text);
 
     const std::chrono::milliseconds connectLimit_;
     const std::chrono::milliseconds silenceLimit_;
-    mutable std::mutex mutex_;
-    std::condition_variable waitEnded_;
     std::thread connection_;
-    // WaitEvent's: StopWait, Close and news from the connection. The connection's: Close, and
-    // room in a queue that was full.
-    FileDescriptor wakeEvent_;
+    // The connection's: Close, and room in a queue that was full.
     FileDescriptor stopEvent_;
     FileDescriptor roomEvent_;
     bool open_ = false;
-    bool closing_ = false;
-    std::uint32_t outputSize_ = InputQueue::MinimumCapacity;
-    DeviceControlBlock control_;
-    CommTimeouts timeouts_ = ReadLimits::Immediate;
-    std::uint32_t mask_ = 0;
-    InputQueue queue_;
-    std::uint32_t errors_ = 0;
-    std::uint32_t pendingEvents_ = 0; // seen but not yet reported, within the mask
-    bool senderWaits_ = false;        // the connection waits for room in the queue
-    int waiters_ = 0;
-    // The eventfds of reads waiting in poll, signalled when bytes are queued, on an abort, at
-    // the end and on Close.
-    std::vector<int> readerWakes_;
-    std::uint64_t readAborts_ = 0;
-    bool stopRequested_ = false;
-    bool gone_ = false;
-    bool goneReported_ = false;
+    bool senderWaits_ = false; // the connection waits for room in the queue
     std::string failure_;
     bool failureLasts_ = false;
     // The last lookup of a host, which may outlive the connection that began it.

@@ -1,7 +1,7 @@
 #include "HostLookup.h"
 
-#include "FileDescriptor.h"
-#include "SystemError.h"
+#include "platform/FileDescriptor.h"
+#include "platform/SystemError.h"
 
 #include <cerrno>
 #include <cstring>

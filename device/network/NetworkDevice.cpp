@@ -1,12 +1,11 @@
 #include "NetworkDevice.h"
 
 #include "ConnectAttempt.h"
-#include "EventSignal.h"
-#include "Formatting.h"
 #include "GpsdStream.h"
 #include "HostLookup.h"
-#include "SystemError.h"
-#include "TimedRead.h"
+#include "device/EventSignal.h"
+#include "platform/Formatting.h"
+#include "platform/SystemError.h"
 
 #include <algorithm>
 #include <array>
@@ -22,10 +21,6 @@
 
 namespace {
 
-constexpr std::uint32_t ReceiveEvents =
-    DeviceEvent::RxChar | DeviceEvent::RxFlag | DeviceEvent::Rx80Full;
-constexpr std::uint32_t AllPurgeFlags =
-    Purge::TxAbort | Purge::RxAbort | Purge::TxClear | Purge::RxClear;
 // What one receive takes from the socket at most; the queue takes it in as room allows.
 constexpr std::size_t ReceiveSize = 4096;
 // ReceiveInto's word for a connection the peer has closed.
@@ -99,17 +94,8 @@ int NetworkDevice::Open(const std::string& port) {
             return errno;
         }
     }
-    // A new device starts as a new handle would; the mask is kept, being settable while closed.
-    queue_.SetInputSize(InputQueue::MinimumCapacity);
-    outputSize_ = InputQueue::MinimumCapacity;
-    control_ = DeviceControlBlock{};
-    timeouts_ = ReadLimits::Immediate;
-    queue_.Clear();
-    errors_ = 0;
-    pendingEvents_ = 0;
+    StartLocked();
     senderWaits_ = false;
-    gone_ = false;
-    goneReported_ = false;
     failure_.clear();
     failureLasts_ = false;
     try {
@@ -135,11 +121,8 @@ void NetworkDevice::Close() {
     }
     // Waits still blocked in poll must leave it, and the connection end, before the eventfds
     // are closed. The connection never blocks past a stop: Close does not wait for long.
-    closing_ = true;
-    SignalEvent(wakeEvent_.Get());
     SignalEvent(stopEvent_.Get());
-    WakeReadersLocked();
-    waitEnded_.wait(lock, [this] { return waiters_ == 0; });
+    EndWaitsLocked(lock);
     std::thread connection = std::move(connection_);
     lock.unlock();
     connection.join();
@@ -148,12 +131,8 @@ void NetworkDevice::Close() {
     wakeEvent_.Reset();
     stopEvent_.Reset();
     roomEvent_.Reset();
-    queue_.Clear();
-    errors_ = 0;
-    pendingEvents_ = 0;
+    ClearLocked();
     senderWaits_ = false;
-    gone_ = false;
-    goneReported_ = false;
     open_ = false;
     closing_ = false;
 }
@@ -161,21 +140,6 @@ void NetworkDevice::Close() {
 bool NetworkDevice::IsOpen() const {
     const std::lock_guard lock(mutex_);
     return open_ && !closing_;
-}
-
-int NetworkDevice::SetupComm(std::uint32_t inputSize, std::uint32_t outputSize) {
-    const std::lock_guard lock(mutex_);
-    if (!open_) {
-        return EBADF;
-    }
-    if (inputSize == 0 || outputSize == 0 || inputSize > InputQueue::MaximumInputSize ||
-        outputSize > InputQueue::MaximumInputSize) {
-        return EINVAL;
-    }
-    queue_.SetInputSize(inputSize);
-    outputSize_ = outputSize;
-    WakeSenderLocked();
-    return 0;
 }
 
 int NetworkDevice::SetCommState(const DeviceControlBlock& control) {
@@ -188,121 +152,36 @@ int NetworkDevice::SetCommState(const DeviceControlBlock& control) {
     return 0;
 }
 
-int NetworkDevice::SetCommTimeouts(const CommTimeouts& timeouts) {
-    const std::lock_guard lock(mutex_);
-    if (!open_) {
-        return EBADF;
-    }
-    timeouts_ = timeouts;
-    return 0;
-}
-
-void NetworkDevice::SetCommMask(std::uint32_t mask) {
-    const std::lock_guard lock(mutex_);
-    mask_ = mask;
-    pendingEvents_ &= mask;
-}
-
-WaitOutcome NetworkDevice::WaitEvent(std::uint32_t& events) {
-    events = 0;
-    std::unique_lock lock(mutex_);
-    for (;;) {
-        if (stopRequested_) {
-            return WaitOutcome::Stopped;
-        }
-        if (!open_ || closing_ || goneReported_) {
-            return WaitOutcome::Failed;
-        }
-        const std::uint32_t ready = (pendingEvents_ & mask_) | (gone_ ? DeviceEvent::Err : 0);
-        if (ready != 0) {
-            pendingEvents_ &= ~ready;
-            goneReported_ = gone_;
-            events = ready;
-            return WaitOutcome::Event;
-        }
-        AwaitLocked(lock, wakeEvent_.Get(), std::nullopt);
-    }
-}
-
-void NetworkDevice::StopWait() {
-    const std::lock_guard lock(mutex_);
-    stopRequested_ = true;
-    if (wakeEvent_.IsOpen()) {
-        SignalEvent(wakeEvent_.Get());
-    }
-}
-
-void NetworkDevice::ResetStop() {
-    const std::lock_guard lock(mutex_);
-    // The eventfd is left as it is: the next wait empties it, and it may carry another wake-up.
-    stopRequested_ = false;
-}
-
-int NetworkDevice::ClearCommError(std::uint32_t& errors, std::uint32_t& inputQueue) {
-    errors = 0;
-    inputQueue = 0;
-    const std::lock_guard lock(mutex_);
-    if (!open_) {
-        return EBADF;
-    }
-    // A connection that has ended stays ended: a call that only asked for the queue must not
-    // swallow its I/O error.
-    errors = std::exchange(errors_, 0) | (gone_ ? LineError::IOE : 0U);
-    inputQueue = static_cast<std::uint32_t>(queue_.Size());
-    return 0;
-}
-
 int NetworkDevice::GetCommModemStatus(std::uint32_t& status) {
     status = 0;
     const std::lock_guard lock(mutex_);
     return open_ ? 0 : EBADF;
 }
 
-int NetworkDevice::PurgeComm(std::uint32_t flags) {
-    if ((flags & ~AllPurgeFlags) != 0) {
-        return EINVAL;
-    }
-    const std::lock_guard lock(mutex_);
-    if (!open_) {
-        return EBADF;
-    }
-    // As on a serial port, an abort ends the reads under way and keeps what was received.
-    if ((flags & Purge::RxAbort) != 0) {
-        ++readAborts_;
-        WakeReadersLocked();
-    }
-    if ((flags & Purge::RxClear) != 0) {
-        queue_.Clear();
-        pendingEvents_ &= ~ReceiveEvents;
-        WakeSenderLocked();
-    }
-    return 0;
+bool NetworkDevice::HasSourceLocked() const {
+    return open_;
 }
 
-int NetworkDevice::ReadFile(void* buffer, std::uint32_t count, std::uint32_t& transferred) {
-    transferred = 0;
-    if (buffer == nullptr && count != 0) {
-        return EINVAL;
-    }
-    std::unique_lock lock(mutex_);
-    if (!open_ || closing_) {
-        return EBADF;
-    }
-    TimedRead read(timeouts_, buffer, count, transferred);
-    const std::uint64_t abortsBefore = readAborts_;
-    for (;;) {
-        if (read.Take([this](char* at, std::uint32_t most) { return TakeLocked(at, most); }) ||
-            readAborts_ != abortsBefore || closing_ || gone_ || read.TimeIsUp()) {
-            return 0;
-        }
-        const int wake = read.Wake();
-        if (wake < 0) {
-            return errno;
-        }
-        readerWakes_.push_back(wake);
-        AwaitLocked(lock, wake, read.Deadline());
-        std::erase(readerWakes_, wake);
-    }
+bool NetworkDevice::AwaitEventLocked(std::unique_lock<std::mutex>& lock, int& /*emptyWakeups*/) {
+    AwaitLocked(lock, wakeEvent_.Get(), std::nullopt);
+    return true;
+}
+
+bool NetworkDevice::AwaitInputLocked(std::unique_lock<std::mutex>& lock, int wake,
+                                     std::optional<std::chrono::steady_clock::time_point> deadline,
+                                     int& /*emptyWakeups*/) {
+    readerWakes_.push_back(wake);
+    AwaitLocked(lock, wake, deadline);
+    std::erase(readerWakes_, wake);
+    return true;
+}
+
+void NetworkDevice::RoomMadeLocked(std::size_t /*queuedBefore*/) {
+    WakeSenderLocked();
+}
+
+void NetworkDevice::QueueResizedLocked() {
+    WakeSenderLocked();
 }
 
 std::string NetworkDevice::FailureText() const {
@@ -437,14 +316,9 @@ bool NetworkDevice::DeliverLocked(std::string& received) {
     if (count == 0) {
         return received.empty();
     }
-    const std::uint32_t found =
-        queue_.Push(std::string_view(received).substr(0, count), control_, errors_);
+    const std::uint32_t pending = QueueLocked(std::string_view(received).substr(0, count));
     received.erase(0, count);
-    if ((found & DeviceEvent::RxChar) != 0) {
-        WakeReadersLocked();
-    }
-    if ((found & mask_) != 0) {
-        pendingEvents_ |= found & mask_;
+    if (pending != 0) {
         SignalEvent(wakeEvent_.Get());
     }
     return received.empty();
@@ -465,24 +339,6 @@ void NetworkDevice::AwaitLocked(std::unique_lock<std::mutex>& lock, int wake,
     }
 }
 
-std::uint32_t NetworkDevice::TakeLocked(char* buffer, std::uint32_t count) {
-    const std::uint32_t taken = queue_.Take(buffer, count);
-    // Bytes already read need no event of their own any more.
-    if (queue_.Empty()) {
-        pendingEvents_ &= ~(DeviceEvent::RxChar | DeviceEvent::Rx80Full);
-    }
-    if (taken > 0) {
-        WakeSenderLocked();
-    }
-    return taken;
-}
-
-void NetworkDevice::WakeReadersLocked() {
-    for (const int wake : readerWakes_) {
-        SignalEvent(wake);
-    }
-}
-
 void NetworkDevice::WakeSenderLocked() {
     if (senderWaits_ && queue_.Room() > 0) {
         senderWaits_ = false;
@@ -494,10 +350,7 @@ void NetworkDevice::FailLocked(const std::string& text) {
     if (gone_) {
         return;
     }
-    gone_ = true;
-    errors_ |= LineError::IOE;
     failure_ = text;
-    // Found by the connection's thread: the waits must hear of it.
-    SignalEvent(wakeEvent_.Get());
-    WakeReadersLocked();
+    // Found by the connection's thread: the waits hear of it.
+    MarkGoneLocked();
 }

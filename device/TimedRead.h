@@ -1,8 +1,8 @@
 #pragma once
 
-#include "FileDescriptor.h"
 #include "ReadLimits.h"
 #include "SerialDevice.h"
+#include "platform/FileDescriptor.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FileDescriptor.h"
 #include "NetworkAddress.h"
+#include "platform/FileDescriptor.h"
 
 #include <chrono>
 #include <string>
