@@ -61,7 +61,7 @@ void ReceivePath::SatellitesInViewPacket(const std::string& body) {
     if (hint_.Fired()) {
         return;
     }
-    const auto sentence = ParseMultiSystemSentence("GP", body);
+    const auto sentence = ParseMultiSystemSentence(GpsOnlyTalker, body);
     if (sentence && (sentence->SignalId || sentence->MessageCount != GpsOnlyMessageCount)) {
         hint_.OtherModeSentence();
     }
@@ -107,12 +107,10 @@ void ReceivePath::MakePackets() {
     }
     packets_.clear();
     if (mode_ == ReceiverMode::GpsOnly) {
-        AddPacket("GP", "RMC", true).OnPacket = [this](TComDataPacket&, const std::string& text) {
-            PositionPacket(text);
-        };
-        AddPacket("GP", "GSV", false).OnPacket = [this](TComDataPacket&, const std::string& text) {
-            SatellitesInViewPacket(text);
-        };
+        AddPacket(GpsOnlyTalker, "RMC", true).OnPacket =
+            [this](TComDataPacket&, const std::string& text) { PositionPacket(text); };
+        AddPacket(GpsOnlyTalker, "GSV", false).OnPacket =
+            [this](TComDataPacket&, const std::string& text) { SatellitesInViewPacket(text); };
     } else {
         for (const std::string_view talker : AllSystemsTalkers) {
             AddPacket(talker, "RMC", true).OnPacket =
