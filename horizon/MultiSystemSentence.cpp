@@ -1,9 +1,8 @@
 #include "MultiSystemSentence.h"
 
+#include "SatelliteGroup.h"
 #include "platform/CommaText.h"
 #include "platform/Conversions.h"
-
-#include <algorithm>
 
 // $GLGSV,3,1,10,74,52,302,,82,25,034,33,73,59,049,31,80,10,081,21,0*71
 //
@@ -24,27 +23,6 @@ namespace {
 constexpr std::size_t HeaderFields = 3;
 constexpr std::size_t GroupFields = 4;
 constexpr std::size_t MaxGroups = 4;
-constexpr std::int32_t MaxElevation = 90;
-constexpr std::int32_t MaxAzimuth = 359;
-
-// The group starting at `first`; fields from `end` on are not the group's.
-InViewSatellite ReadSatellite(std::string_view talker, const std::vector<std::string>& fields,
-                              std::size_t first, std::size_t end) {
-    InViewSatellite satellite;
-    satellite.PRN = StrToIntDef(fields[first], 0);
-    // Empty for a satellite heard but not yet placed, and in the reports of a second signal.
-    satellite.HasPosition = !fields[first + 1].empty() && !fields[first + 2].empty();
-    if (satellite.HasPosition) {
-        satellite.Elevation = std::clamp(StrToIntDef(fields[first + 1], 0), 0, MaxElevation);
-        satellite.Azimuth = std::clamp(StrToIntDef(fields[first + 2], 0), 0, MaxAzimuth);
-    }
-    if (first + 3 < end) {
-        satellite.HasSnr = !fields[first + 3].empty();
-        satellite.SNR = StrToIntDef(fields[first + 3], 0);
-    }
-    satellite.System = SystemOfSatellite(talker, satellite.PRN);
-    return satellite;
-}
 
 } // namespace
 
@@ -81,8 +59,10 @@ std::optional<MultiSystemSentence> ParseMultiSystemSentence(std::string_view tal
     }
     sentence.Satellites.reserve(groups);
     for (std::size_t k = 0; k < groups; ++k) {
-        sentence.Satellites.push_back(
-            ReadSatellite(talker, fields, HeaderFields + GroupFields * k, satelliteFields));
+        InViewSatellite satellite =
+            ReadSatelliteGroup(fields, HeaderFields + GroupFields * k, satelliteFields);
+        satellite.System = SystemOfSatellite(talker, satellite.PRN);
+        sentence.Satellites.push_back(satellite);
     }
     return sentence;
 }

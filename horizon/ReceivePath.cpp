@@ -61,7 +61,7 @@ void ReceivePath::SatellitesInViewPacket(const std::string& body) {
     if (hint_.Fired()) {
         return;
     }
-    const auto sentence = ParseMultiSystemSentence("GP", body);
+    const auto sentence = ParseMultiSystemSentence(GpsOnlyTalker, body);
     if (sentence && (sentence->SignalId || sentence->MessageCount != GpsOnlyMessageCount)) {
         hint_.OtherModeSentence();
     }
@@ -106,24 +106,18 @@ void ReceivePath::MakePackets() {
         packet->SetComPort(nullptr);
     }
     packets_.clear();
+    framers_.clear();
     if (mode_ == ReceiverMode::GpsOnly) {
-        AddPacket("GP", "RMC", true).OnPacket = [this](TComDataPacket&, const std::string& text) {
-            PositionPacket(text);
-        };
-        AddPacket("GP", "GSV", false).OnPacket = [this](TComDataPacket&, const std::string& text) {
-            SatellitesInViewPacket(text);
-        };
+        AddPacket(GpsOnlyTalker, "RMC", true).OnPacket =
+            [this](TComDataPacket&, const std::string& text) { PositionPacket(text); };
+        AddPacket(GpsOnlyTalker, "GSV", false).OnPacket =
+            [this](TComDataPacket&, const std::string& text) { SatellitesInViewPacket(text); };
     } else {
-        for (const std::string_view talker : AllSystemsTalkers) {
-            AddPacket(talker, "RMC", true).OnPacket =
-                [this](TComDataPacket&, const std::string& text) { PositionPacket(text); };
-        }
-        for (const std::string_view talker : AllSystemsTalkers) {
-            AddPacket(talker, "GSV", false).OnPacket = [this, talker](TComDataPacket&,
-                                                                      const std::string& text) {
-                SystemSatellitesInViewPacket(talker, text);
-            };
-        }
+        AddFramer("RMC", true,
+                  [this](std::string_view, const std::string& text) { PositionPacket(text); });
+        AddFramer("GSV", false, [this](std::string_view talker, const std::string& text) {
+            SystemSatellitesInViewPacket(talker, text);
+        });
     }
     SetComPort(port_);
 }
@@ -138,6 +132,22 @@ TComDataPacket& ReceivePath::AddPacket(std::string_view talker, std::string_view
     packet->SetIncludeStrings(includeStrings);
     packets_.push_back(std::move(packet));
     return *packets_.back();
+}
+
+// The framer takes each block as the port delivers it, through a packet without start or stop.
+void ReceivePath::AddFramer(std::string_view sentence, bool keepFraming,
+                            TalkerFramer::SentenceEvent handler) {
+    auto framer = std::make_unique<TalkerFramer>(
+        sentence, std::vector<std::string>(AllSystemsTalkers.begin(), AllSystemsTalkers.end()),
+        keepFraming);
+    framer->OnSentence = std::move(handler);
+    auto packet = std::make_unique<TComDataPacket>();
+    packet->SetName("ComDataPacket" + std::string(sentence));
+    packet->OnPacket = [&framer = *framer](TComDataPacket&, const std::string& block) {
+        framer.AppendData(block);
+    };
+    framers_.push_back(std::move(framer));
+    packets_.push_back(std::move(packet));
 }
 
 void ReceivePath::MakeHint() {

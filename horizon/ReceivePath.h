@@ -5,6 +5,7 @@
 #include "ReceiverModeHint.h"
 #include "SatelliteTable.h"
 #include "SkyView.h"
+#include "TalkerFramer.h"
 #include "serial/TComDataPacket.h"
 
 #include <cstddef>
@@ -23,8 +24,8 @@ class TCustomComPort;
 //
 // Under the GPS-only receiver setting (the default) there are the two packets of the original
 // receivers, "$GPGSV," and "$GPRMC,", and only the combined map rises. Under the all-systems
-// setting every talker of AllSystemsTalkers has both, and each satellite also raises the map of
-// its system.
+// setting a packet for each sentence hands every block to a TalkerFramer that cuts the sentences
+// of every talker of AllSystemsTalkers, and each satellite also raises the map of its system.
 class ReceivePath {
 public:
     using PositionLine = std::function<void(const std::string& line)>;
@@ -71,6 +72,8 @@ private:
     void MakePackets();
     TComDataPacket& AddPacket(std::string_view talker, std::string_view sentence,
                               bool includeStrings);
+    void AddFramer(std::string_view sentence, bool keepFraming,
+                   TalkerFramer::SentenceEvent handler);
     void MakeHint();
     void FoldSatellite(const InViewSatellite& satellite);
 
@@ -84,5 +87,7 @@ private:
     ReceiverModeHint hint_;
     std::size_t positionSentences_ = 0;
     std::size_t satellitesInViewSentences_ = 0;
+    std::vector<std::unique_ptr<TalkerFramer>> framers_;
+    // Declared after the framers, so that they go first: no block can reach a framer gone.
     std::vector<std::unique_ptr<TComDataPacket>> packets_;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SatelliteSystem.h"
+
 #include <string>
 #include <string_view>
 
@@ -9,6 +11,9 @@
 enum class ReceiverMode { GpsOnly, AllSystems };
 
 inline constexpr ReceiverMode DefaultReceiverMode = ReceiverMode::GpsOnly;
+
+// The talker of the original receivers' sentences, the only one GpsOnly reads.
+inline constexpr std::string_view GpsOnlyTalker = RowOf(SatelliteSystem::GPS).talkers[0];
 
 // "GPS only" or "All satellite systems": the texts settings keep and the setup offers.
 std::string ReceiverModeToText(ReceiverMode mode);

@@ -1,6 +1,6 @@
 #include "ReceiverModeHint.h"
 
-#include "SatelliteSystem.h"
+#include "ReceiverMode.h"
 
 #include <algorithm>
 
@@ -12,7 +12,7 @@ constexpr std::size_t AddressLength = 7;
 bool OtherModeAddress(std::string_view address) {
     const std::string_view talker = address.substr(1, 2);
     const std::string_view sentence = address.substr(3);
-    return talker != "GP" && (sentence == "GSV," || sentence == "RMC,") &&
+    return talker != GpsOnlyTalker && (sentence == "GSV," || sentence == "RMC,") &&
            std::find(AllSystemsTalkers.begin(), AllSystemsTalkers.end(), talker) !=
                AllSystemsTalkers.end();
 }

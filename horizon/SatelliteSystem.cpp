@@ -2,27 +2,22 @@
 
 #include "platform/Conversions.h"
 
+#include <algorithm>
+
 namespace {
 
-// The numbers mixed sentences give the satellites of each system, also the numbers with which
-// some receivers, and services that translate a binary protocol, report every system under "GP".
-// GPS (with SBAS) takes 1 to 64 in mixed sentences.
-constexpr std::int32_t LastGpsNumber = 64;
+const SatelliteSystemRow* RowOfTalker(std::string_view talker) {
+    const auto row = std::find_if(
+        SatelliteSystemRows.begin(), SatelliteSystemRows.end(), [talker](const auto& each) {
+            return !talker.empty() && std::ranges::find(each.talkers, talker) != each.talkers.end();
+        });
+    return row == SatelliteSystemRows.end() ? nullptr : &*row;
+}
 
-struct NumberRange {
-    std::int32_t first, last;
-    SatelliteSystem system;
-};
-
-constexpr std::array ExtendedNumbers{NumberRange{65, 96, SatelliteSystem::GLONASS},
-                                     NumberRange{193, 202, SatelliteSystem::QZSS},
-                                     NumberRange{301, 336, SatelliteSystem::Galileo},
-                                     NumberRange{401, 463, SatelliteSystem::BeiDou}};
-
-std::optional<SatelliteSystem> SystemOfExtendedNumber(std::int32_t prn) {
-    for (const NumberRange& range : ExtendedNumbers) {
-        if (prn >= range.first && prn <= range.last) {
-            return range.system;
+std::optional<SatelliteSystem> SystemOfMixedNumber(std::int32_t prn) {
+    for (const SatelliteSystemRow& row : SatelliteSystemRows) {
+        if (row.mixedNumbers.Contains(prn)) {
+            return row.system;
         }
     }
     return std::nullopt;
@@ -31,58 +26,30 @@ std::optional<SatelliteSystem> SystemOfExtendedNumber(std::int32_t prn) {
 } // namespace
 
 const char* SystemName(SatelliteSystem system) {
-    switch (system) {
-    case SatelliteSystem::GPS:
-        return "GPS";
-    case SatelliteSystem::GLONASS:
-        return "GLONASS";
-    case SatelliteSystem::Galileo:
-        return "Galileo";
-    case SatelliteSystem::BeiDou:
-        return "BeiDou";
-    case SatelliteSystem::QZSS:
-        return "QZSS";
-    case SatelliteSystem::NavIC:
-        return "NavIC";
-    }
-    return "";
+    return RowOf(system).name;
 }
 
 std::optional<SatelliteSystem> SystemFromName(std::string_view name) {
     const std::string wanted = UpperCaseAscii(name);
-    for (const SatelliteSystem system : AllSatelliteSystems) {
-        if (UpperCaseAscii(SystemName(system)) == wanted) {
-            return system;
+    for (const SatelliteSystemRow& row : SatelliteSystemRows) {
+        if (UpperCaseAscii(row.name) == wanted) {
+            return row.system;
         }
     }
     return std::nullopt;
 }
 
 std::optional<SatelliteSystem> SystemOfSatellite(std::string_view talker, std::int32_t prn) {
-    if (talker == "GP" || talker == "GN") {
-        if (const auto system = SystemOfExtendedNumber(prn)) {
-            return system;
-        }
-        // Under GP any other number stays with GPS, as the SBAS satellites do.
-        if (talker == "GP" || (prn >= 1 && prn <= LastGpsNumber)) {
-            return SatelliteSystem::GPS;
-        }
+    if (talker == MixedTalker) {
+        return SystemOfMixedNumber(prn);
+    }
+    const SatelliteSystemRow* own = RowOfTalker(talker);
+    if (own == nullptr) {
         return std::nullopt;
     }
-    if (talker == "GL") {
-        return SatelliteSystem::GLONASS;
+    if (own->system == SatelliteSystem::GPS) {
+        // Any other number stays with GPS, as the SBAS satellites do.
+        return SystemOfMixedNumber(prn).value_or(SatelliteSystem::GPS);
     }
-    if (talker == "GA") {
-        return SatelliteSystem::Galileo;
-    }
-    if (talker == "GB" || talker == "BD") {
-        return SatelliteSystem::BeiDou;
-    }
-    if (talker == "GQ" || talker == "QZ") {
-        return SatelliteSystem::QZSS;
-    }
-    if (talker == "GI") {
-        return SatelliteSystem::NavIC;
-    }
-    return std::nullopt;
+    return own->system;
 }

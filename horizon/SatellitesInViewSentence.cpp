@@ -1,12 +1,12 @@
 #include "SatellitesInViewSentence.h"
 
 #include "HorizonGrid.h"
+#include "SatelliteGroup.h"
 #include "SatelliteReport.h"
 #include "platform/CommaText.h"
 #include "platform/Conversions.h"
 #include "platform/Exception.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -22,23 +22,13 @@
 
 namespace {
 
-constexpr std::int32_t MaxElevation = 90;
-constexpr std::int32_t MaxAzimuth = 359;
-
 bool AcceptedFieldCount(std::size_t count) {
     return count == 11 || count == 15 || count == 18 || count == 19;
 }
 
 SatelliteReport ReadReport(const std::vector<std::string>& fields, std::size_t first) {
-    SatelliteReport report;
-    report.PRN = StrToIntDef(fields[first], 0);
-    report.Elevation = std::clamp(StrToIntDef(fields[first + 1], 0), 0, MaxElevation);
-    report.Azimuth = std::clamp(StrToIntDef(fields[first + 2], 0), 0, MaxAzimuth);
-    report.SNR = StrToIntDef(fields[first + 3], 0);
-    // Receivers leave both empty for a satellite they hear but cannot place yet; folding that as
-    // 0, 0 would raise a cell at the horizon due north that no satellite was ever seen from.
-    report.HasPosition = !fields[first + 1].empty() && !fields[first + 2].empty();
-    return report;
+    const InViewSatellite group = ReadSatelliteGroup(fields, first, fields.size());
+    return {group.PRN, group.Elevation, group.Azimuth, group.SNR, group.HasPosition};
 }
 
 } // namespace

@@ -97,6 +97,6 @@ std::string SystemGrids::FileName(SatelliteSystem system) const {
 
 std::string SystemGrids::FileNameBeside(const std::string& dataFileName, SatelliteSystem system) {
     const std::filesystem::path data(dataFileName);
-    const std::string leaf = data.stem().string() + "-" + SystemName(system) + ".dat";
+    const std::string leaf = data.stem().string() + RowOf(system).fileSuffix;
     return (data.parent_path() / leaf).string();
 }

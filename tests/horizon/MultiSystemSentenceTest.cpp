@@ -1,4 +1,5 @@
 #include "horizon/MultiSystemSentence.h"
+#include "InViewSatellites.h"
 
 #include "TestNames.h"
 
@@ -12,16 +13,6 @@
 namespace {
 
 using enum SatelliteSystem;
-
-InViewSatellite Sat(std::optional<SatelliteSystem> system, int prn, int elevation, int azimuth,
-                    std::optional<int> snr) {
-    return {system, prn, elevation, azimuth, snr.value_or(0), snr.has_value()};
-}
-
-// One whose elevation or azimuth field was empty.
-InViewSatellite Unplaced(std::optional<SatelliteSystem> system, int prn, std::optional<int> snr) {
-    return {system, prn, 0, 0, snr.value_or(0), snr.has_value(), false};
-}
 
 MultiSystemSentence Sentence(int count, int number, int inView, std::optional<std::string> signal,
                              std::vector<InViewSatellite> satellites) {
@@ -125,33 +116,5 @@ TEST_P(MultiSystemSentenceTest, Parse) {
 
 INSTANTIATE_TEST_SUITE_P(Sentences, MultiSystemSentenceTest, testing::ValuesIn(SentenceCases),
                          CaseName());
-
-struct FoldCase {
-    std::string name;
-    InViewSatellite satellite;
-    bool folded;
-};
-
-void PrintTo(const FoldCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
-const FoldCase FoldCases[] = {
-    {"tracked", Sat(GPS, 5, 10, 20, 30), true},
-    {"no_system_still_raises_the_combined_map", Sat({}, 200, 10, 20, 30), true},
-    {"prn_zero", Sat(GPS, 0, 10, 20, 30), false},
-    {"no_snr", Sat(GPS, 5, 10, 20, {}), false},
-    {"no_direction", Unplaced(GPS, 5, 30), false},
-    {"snr_zero", Sat(GPS, 5, 10, 20, 0), false},
-    {"snr_negative", Sat(GPS, 5, 10, 20, -4), false},
-};
-
-class FoldedSatelliteTest : public testing::TestWithParam<FoldCase> {};
-
-TEST_P(FoldedSatelliteTest, RaisesTheMapsOnlyWhenTracked) {
-    EXPECT_EQ(GetParam().satellite.Folded(), GetParam().folded);
-}
-
-INSTANTIATE_TEST_SUITE_P(Satellites, FoldedSatelliteTest, testing::ValuesIn(FoldCases), CaseName());
 
 } // namespace

@@ -1,10 +1,12 @@
 #include "horizon/SatelliteSystem.h"
-#include "horizon/ReceiverMode.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -73,16 +75,33 @@ TEST(SatelliteSystemTest, ExtendedNumbersUnderGpAndGn) {
     }
 }
 
-TEST(ReceiverModeTest, TextsReadBackAndAnythingElseIsGpsOnly) {
-    EXPECT_EQ(DefaultReceiverMode, ReceiverMode::GpsOnly);
-    for (const ReceiverMode mode : {ReceiverMode::GpsOnly, ReceiverMode::AllSystems}) {
-        EXPECT_EQ(TextToReceiverMode(ReceiverModeToText(mode)), mode);
+// Two rows that share a talker, a number, a name or a file would give one satellite two systems
+// or one map two files.
+TEST(SatelliteSystemTest, RowsShareNoTalkerNumberNameOrFile) {
+    for (std::size_t a = 0; a < SatelliteSystemRows.size(); ++a) {
+        const SatelliteSystemRow& one = SatelliteSystemRows[a];
+        for (std::size_t b = a + 1; b < SatelliteSystemRows.size(); ++b) {
+            const SatelliteSystemRow& other = SatelliteSystemRows[b];
+            const std::string pair = std::string(one.name) + " and " + other.name;
+            EXPECT_NE(SystemFromName(other.name), one.system) << pair;
+            EXPECT_NE(std::string(one.fileSuffix), other.fileSuffix) << pair;
+            EXPECT_GT(std::max(one.mixedNumbers.first, other.mixedNumbers.first),
+                      std::min(one.mixedNumbers.last, other.mixedNumbers.last))
+                << pair;
+            for (const std::string_view talker : one.talkers) {
+                EXPECT_TRUE(talker.empty() ||
+                            std::ranges::find(other.talkers, talker) == other.talkers.end())
+                    << pair;
+            }
+        }
     }
-    EXPECT_EQ(ReceiverModeToText(ReceiverMode::GpsOnly), "GPS only");
-    EXPECT_EQ(ReceiverModeToText(ReceiverMode::AllSystems), "All satellite systems");
-    for (const char* other : {"", "all satellite systems", "All", "1", "All satellite systems "}) {
-        EXPECT_EQ(TextToReceiverMode(other), ReceiverMode::GpsOnly) << '"' << other << '"';
-    }
+}
+
+TEST(SatelliteSystemTest, AllSystemsTalkersAreTheSystemsOwnThenTheMixedOne) {
+    const std::vector<std::string_view> expected{"GP", "GL", "GA", "GB", "BD",
+                                                 "GQ", "QZ", "GI", "GN"};
+    EXPECT_EQ(std::vector<std::string_view>(AllSystemsTalkers.begin(), AllSystemsTalkers.end()),
+              expected);
 }
 
 } // namespace
