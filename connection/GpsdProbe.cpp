@@ -5,8 +5,12 @@
 #include "platform/GpsdStream.h"
 #include "platform/NetworkAddress.h"
 
+#include <QPromise>
+#include <QThreadPool>
+
 #include <array>
 #include <cerrno>
+#include <memory>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -39,4 +43,16 @@ bool GpsdProbe::Answers(const std::string& address, std::chrono::milliseconds li
         stream.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(got)), sentences);
     }
     return stream.GreetingState() == GpsdStream::Greeting::Received;
+}
+
+QFuture<bool> GpsdProbe::AnswersLater(const std::string& address, std::chrono::milliseconds limit) {
+    // Shared, as the pool takes only calls that can be copied.
+    auto promise = std::make_shared<QPromise<bool>>();
+    QFuture<bool> answer = promise->future();
+    promise->start();
+    QThreadPool::globalInstance()->start([promise, address, limit] {
+        promise->addResult(Answers(address, limit));
+        promise->finish();
+    });
+    return answer;
 }
