@@ -368,7 +368,7 @@ void TFormSkyfence::ConnectHandlers() {
     connect(Component<QAction>("MenuFileExit"), &QAction::triggered, this,
             App::Guarded([this] { MenuFileExitClick(); }));
     connect(Component<QAction>("MenuFileSetup"), &QAction::triggered, this,
-            App::Guarded([this] { MenuFileSetupClick(); }));
+            App::Guarded([this] { setup_->Run(RunSetup); }));
     connect(Component<QAction>("MenuHelpAbout"), &QAction::triggered, this,
             App::Guarded([this] { MenuHelpAboutClick(); }));
     connect(bitBtnStartStop_, &QPushButton::clicked, this,
@@ -502,7 +502,7 @@ void TFormSkyfence::TimerRunTimer() {
     if (std::filesystem::exists(grids_.DataFileName)) {
         connection_->StartUnattended();
     } else {
-        MenuFileSetupClick();
+        setup_->Run(RunSetup);
     }
 }
 
@@ -512,11 +512,6 @@ void TFormSkyfence::BitBtnStartStopClick() {
     } else {
         connection_->Start();
     }
-}
-
-// Whatever fails on the way leaves reception stopped, and the button says so.
-void TFormSkyfence::MenuFileSetupClick() {
-    setup_->Run(RunSetup);
 }
 
 void TFormSkyfence::FormCloseQuery() {

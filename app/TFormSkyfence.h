@@ -122,7 +122,6 @@ private:
     void TimerHousekeepingTimer();
     void TimerRunTimer();
     void BitBtnStartStopClick();
-    void MenuFileSetupClick();
     void FormCloseQuery();
     void CreateReception();
     void LoadGlyphs();

@@ -21,7 +21,6 @@
 
 #include <filesystem>
 #include <functional>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -39,26 +38,12 @@ public:
     void ClearRow(std::int64_t) override {}
 };
 
-// Failures name the table row instead of dumping its bytes.
-template <class Case>
-requires requires(const Case& row) {
-    row.name;
-}
-void PrintTo(const Case& row, std::ostream* out) {
-    *out << row.name;
-}
-
 class Setup : public testing::Test {
 protected:
     Setup() {
         port.SetName("ComPort");
         setup.OnReceiverChange = [this](ReceiverMode mode) { changes.push_back(mode); };
         setup.OnStored = [this] { ++stored; };
-    }
-    std::string StoredPort() {
-        TRegistry registry;
-        registry.OpenKey("Software\\Brennick\\Skyfence\\ComPort", false);
-        return registry.ReadString("Port");
     }
 
     int argc = 1;
@@ -78,91 +63,79 @@ protected:
     int stored = 0;
 };
 
+enum class Ran { Stopped, Open, Waiting };
+
 struct RunCase {
     const char* name;
-    // How reception ran before the setup, on `port` named for the terminal or a missing link.
-    std::function<void(ReceiverConnection& connection, TComPort& port, const std::string& missing)>
-        before;
-    bool connectedAfter;
-    ConnectionState stateAfter;
+    Ran before;
+    // What goes wrong while the user edits, if anything, and what the setup then raises.
+    std::function<void(TCustomComPort& port, const std::string& folder)> fault;
+    const char* failure;
+    int storedTimes;
+    ConnectionState after;
 };
 
 class Reception : public Setup, public testing::WithParamInterface<RunCase> {};
 
-// Reception ends for the setup, both settings are stored, and it starts again as it ran.
+// Reception ends for the setup, both settings are stored under one error policy, and reception
+// starts again as it ran, unless anything failed.
 TEST_P(Reception, EndsForTheSetupAndStartsAgainAsItRan) {
-    port.SetPort(terminal.Path());
-    GetParam().before(connection, port, folder.File("receiver"));
-    const std::string name = port.Port();
+    const RunCase& run = GetParam();
+    port.SetPort(run.before == Ran::Waiting ? folder.File("receiver") : terminal.Path());
+    if (run.before == Ran::Open) {
+        connection.Start();
+    } else if (run.before == Ran::Waiting) {
+        connection.StartUnattended();
+    }
     bool openWhileEdited = true;
-    setup.Run([&](TCustomComPort& edited) {
-        openWhileEdited = edited.Connected();
-        setup.SetReceiver(ReceiverMode::AllSystems);
-    });
+    std::string failure;
+    try {
+        setup.Run([&](TCustomComPort& edited) {
+            openWhileEdited = edited.Connected();
+            setup.SetReceiver(ReceiverMode::AllSystems);
+            if (run.fault) {
+                run.fault(edited, folder.Path());
+            }
+        });
+    } catch (const EComPort& error) {
+        failure = error.what();
+    }
     EXPECT_FALSE(openWhileEdited);
-    EXPECT_EQ(port.Connected(), GetParam().connectedAfter);
-    EXPECT_EQ(connection.State(), GetParam().stateAfter);
-    EXPECT_EQ(StoredPort(), name);
-    EXPECT_EQ(ReceiverModeSetting(Key, "ComPort").Read(), ReceiverMode::AllSystems);
+    EXPECT_EQ(failure.empty(), *run.failure == '\0') << failure;
+    EXPECT_THAT(failure, HasSubstr(run.failure));
+    EXPECT_EQ(connection.State(), run.after);
+    EXPECT_EQ(port.Connected(), run.after == ConnectionState::Opening);
     EXPECT_THAT(changes, ElementsAre(ReceiverMode::AllSystems));
-    EXPECT_EQ(stored, 1);
+    EXPECT_EQ(stored, run.storedTimes);
+    if (stored == 1) {
+        TRegistry registry;
+        registry.OpenKey("Software\\Brennick\\Skyfence\\ComPort", false);
+        EXPECT_EQ(registry.ReadString("Port"), port.Port());
+        EXPECT_EQ(ReceiverModeSetting(Key, "ComPort").Read(), ReceiverMode::AllSystems);
+    }
     connection.Stop();
+}
+
+void DamageTheStore(TCustomComPort&, const std::string&) {
+    const std::string file = TRegistry::DefaultFile();
+    std::filesystem::create_directories(std::filesystem::path(file).parent_path());
+    WriteFileBytes(file, "REGEDIT4\r\n\r\n\x01 not a registry line");
+}
+
+void NameAMissingReceiver(TCustomComPort& port, const std::string& folder) {
+    port.SetPort(folder + "no-such-receiver");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Before, Reception,
-    testing::Values(
-        RunCase{"Stopped", [](auto&, auto&, const auto&) {}, false, ConnectionState::Closed},
-        RunCase{"Open", [](auto& connection, auto&, const auto&) { connection.Start(); }, true,
-                ConnectionState::Opening},
-        // A user's Start would raise for the missing receiver; waiting goes on.
-        RunCase{"Waiting",
-                [](auto& connection, auto& port, const std::string& missing) {
-                    port.SetPort(missing);
-                    connection.StartUnattended();
-                },
-                false, ConnectionState::Lost}),
-    CaseName());
-
-struct FaultCase {
-    const char* name;
-    std::function<void(TCustomComPort& port, const std::string& folder)> duringSetup;
-    const char* message;
-    int storedAfter;
-};
-
-class Fault : public Setup, public testing::WithParamInterface<FaultCase> {};
-
-// Either setting that cannot be stored fails the setup alike; nothing starts after a failure.
-TEST_P(Fault, RaisesAndLeavesReceptionStopped) {
-    port.SetPort(terminal.Path());
-    connection.Start();
-    try {
-        setup.Run([&](TCustomComPort& edited) { GetParam().duringSetup(edited, folder.Path()); });
-        ADD_FAILURE() << "no error";
-    } catch (const EComPort& error) {
-        EXPECT_THAT(error.what(), HasSubstr(GetParam().message));
-    }
-    EXPECT_FALSE(port.Connected());
-    EXPECT_EQ(connection.State(), ConnectionState::Closed);
-    EXPECT_EQ(stored, GetParam().storedAfter);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Setup, Fault,
-    testing::Values(FaultCase{"StoreDamaged",
-                              [](TCustomComPort&, const std::string&) {
-                                  const std::string file = TRegistry::DefaultFile();
-                                  std::filesystem::create_directories(
-                                      std::filesystem::path(file).parent_path());
-                                  WriteFileBytes(file, "REGEDIT4\r\n\r\n\x01 not a registry line");
-                              },
-                              "Failed to store settings", 0},
-                    FaultCase{"ReopeningFails",
-                              [](TCustomComPort& port, const std::string& folder) {
-                                  port.SetPort(folder + "no-such-receiver");
-                              },
-                              "Unable to open com port", 1}),
+    testing::Values(RunCase{"Stopped", Ran::Stopped, {}, "", 1, ConnectionState::Closed},
+                    RunCase{"Open", Ran::Open, {}, "", 1, ConnectionState::Opening},
+                    // A user's Start would raise for the missing receiver; waiting goes on.
+                    RunCase{"Waiting", Ran::Waiting, {}, "", 1, ConnectionState::Lost},
+                    RunCase{"StoreDamaged", Ran::Open, DamageTheStore, "Failed to store settings",
+                            0, ConnectionState::Closed},
+                    RunCase{"ReopeningFails", Ran::Open, NameAMissingReceiver,
+                            "Unable to open com port", 1, ConnectionState::Closed}),
     CaseName());
 
 struct GpsdCase {
