@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cerrno>
+#include <exception>
 #include <memory>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -51,7 +52,12 @@ QFuture<bool> GpsdProbe::AnswersLater(const std::string& address, std::chrono::m
     QFuture<bool> answer = promise->future();
     promise->start();
     QThreadPool::globalInstance()->start([promise, address, limit] {
-        promise->addResult(Answers(address, limit));
+        try {
+            promise->addResult(Answers(address, limit));
+        } catch (...) {
+            // Raised on a thread of the pool, it would end the program: the future carries it.
+            promise->setException(std::current_exception());
+        }
         promise->finish();
     });
     return answer;
