@@ -6,9 +6,8 @@
 #include "StatusArea.h"
 #include "TProgressBar.h"
 #include "TSkyfenceApplication.h"
-#include "connection/GpsdProbe.h"
-#include "connection/NetworkSourceChoice.h"
 #include "connection/ReceiverConnection.h"
+#include "connection/ReceiverSetup.h"
 #include "horizon/CompassLetters.h"
 #include "horizon/HorizonGrid.h"
 #include "horizon/HorizonPlot.h"
@@ -17,7 +16,7 @@
 #include "horizon/PaletteSetting.h"
 #include "horizon/PlotLegend.h"
 #include "horizon/ReceivePath.h"
-#include "horizon/ReceiverModeSetting.h"
+#include "horizon/ReceiverModeHint.h"
 #include "horizon/SatelliteTexts.h"
 #include "horizon/SkyView.h"
 #include "imaging/TExtBitmap.h"
@@ -26,9 +25,6 @@
 #include "platform/Formatting.h"
 #include "platform/LocaleText.h"
 #include "platform/Mbcs.h"
-#include "serial/ComTexts.h"
-#include "serial/EComPort.h"
-#include "serial/SerialPortList.h"
 #include "serial/TComPort.h"
 #include "serial/widgets/EditPortSettings.h"
 
@@ -134,21 +130,7 @@ TFormSkyfence::TFormSkyfence(const std::string& dataFolder) : dataFolder_(dataFo
     CreateReception();
     ConnectHandlers();
     ChooseDataFile = [this] { return ShowOpenDialog(); };
-    RunSetup = [this](TCustomComPort& port) {
-        SetupChoice receiver{"Receiver",
-                             {ReceiverModeToText(ReceiverMode::GpsOnly),
-                              ReceiverModeToText(ReceiverMode::AllSystems)},
-                             Receiver() == ReceiverMode::AllSystems ? 1 : 0,
-                             false,
-                             {}};
-        const NetworkSourceChoice network(port.Port(),
-                                          GpsdProbe::Answers(NetworkSourceChoice::LocalGpsd),
-                                          SystemSerialPorts().Ports());
-        SetupChoice address{NetworkSourceChoice::Caption, network.Items(), 0, true, network.Text()};
-        RunSetupDialog(port, {&receiver, &address});
-        port.SetPort(NetworkSourceChoice::PortName(address.text, port.Port()));
-        SetReceiver(receiver.chosen == 1 ? ReceiverMode::AllSystems : ReceiverMode::GpsOnly);
-    };
+    RunSetup = [this](TCustomComPort&) { setup_->Edit(RunSetupDialog); };
     RunModal = [](QDialog& dialog) { dialog.exec(); };
     ChooseExportFile = [this](const std::string& kind) { return ShowExportDialog(kind); };
     ChoosePictureSize = [this] { return ShowPictureSizeDialog(); };
@@ -161,14 +143,6 @@ TFormSkyfence::~TFormSkyfence() = default;
 void TFormSkyfence::CreateReception() {
     comPort_ = &components_.Create<TComPort>(&components_);
     comPort_->SetName("ComPort");
-    comPort_->SetPort("COM1");
-    comPort_->SetBaudRate(TBaudRate::br9600);
-    comPort_->SetDataBits(TDataBits::dbEight);
-    comPort_->Parity().SetBits(TParityBits::prNone);
-    comPort_->SetStopBits(TStopBits::sbOneStopBit);
-    comPort_->SetEvents(AllComEvents);
-    comPort_->FlowControl().SetFlowControl(TFlowControl::fcNone);
-    comPort_->FlowControl().SetControlDTR(TDTRFlowControl::dtrDisable);
     connection_ = std::make_unique<ReceiverConnection>(*comPort_);
     connection_->OnStateChange = [this](ConnectionState state) { ShowConnection(state); };
     connection_->OnLogLine = [](const std::string& line) { TSkyfenceApplication::LogStatus(line); };
@@ -187,6 +161,9 @@ void TFormSkyfence::CreateReception() {
             ScheduleControlUpdates(controlUpdates_.SetText(*labelPosition_, line));
         });
     receivePath_->SetComPort(comPort_);
+    setup_ = std::make_unique<ReceiverSetup>(*comPort_, *connection_, *receivePath_, SettingsKey);
+    setup_->OnReceiverChange = [this](ReceiverMode mode) { ShowReceiver(mode); };
+    setup_->OnStored = [this] { ShowPortSummary(); };
 }
 
 template <class T>
@@ -391,7 +368,7 @@ void TFormSkyfence::ConnectHandlers() {
     connect(Component<QAction>("MenuFileExit"), &QAction::triggered, this,
             App::Guarded([this] { MenuFileExitClick(); }));
     connect(Component<QAction>("MenuFileSetup"), &QAction::triggered, this,
-            App::Guarded([this] { MenuFileSetupClick(); }));
+            App::Guarded([this] { setup_->Run(RunSetup); }));
     connect(Component<QAction>("MenuHelpAbout"), &QAction::triggered, this,
             App::Guarded([this] { MenuHelpAboutClick(); }));
     connect(bitBtnStartStop_, &QPushButton::clicked, this,
@@ -408,13 +385,7 @@ void TFormSkyfence::ConnectHandlers() {
         connect(item, &QAction::triggered, this,
                 App::Guarded([this, system = choice] { MenuPopupSystemClick(system); }));
     }
-    receivePath_->OnReceiverModeHint = [this] {
-        const std::string hint =
-            "The receiver sends satellites of other systems or sentences of NMEA 4.10 and later, "
-            "which the receiver setting \"GPS only\" leaves out: choose \"All satellite "
-            "systems\" for Receiver in File > Setup.";
-        ShowStatus(ToQString(hint));
-    };
+    receivePath_->OnReceiverModeHint = [this] { ShowStatus(ReceiverModeHint::Text()); };
     connect(
         imageAzElDisplay_, &QWidget::customContextMenuRequested, this,
         [this](const QPoint& at) { popupMenuDisplay_->popup(imageAzElDisplay_->mapToGlobal(at)); });
@@ -433,14 +404,9 @@ void TFormSkyfence::FormCreate() {
     SetUpPlotBitmap(*imageAzElDisplay_, liveBitmap_);
     SetUpPlotBitmap(*imageAzElFromFile_, loadedBitmap_);
     LoadGlyphs();
-    try {
-        comPort_->RestoreSettings(TStoreType::storeRegistry, SettingsKey);
-    } catch (const Exception&) {
-        // Settings that cannot be restored leave the design's in force.
-    }
     ConstructSatelliteRows();
     satelliteRows_->Index(*this, *skyTable_);
-    SetReceiver(ReceiverModeSetting(SettingsKey, comPort_->Name()).Read());
+    setup_->Restore();
     palette_ = PaletteSetting(SettingsKey).Read();
     for (const auto& [choice, item] : menuPopupPalettes_) {
         item->setChecked(choice == palette_);
@@ -536,7 +502,7 @@ void TFormSkyfence::TimerRunTimer() {
     if (std::filesystem::exists(grids_.DataFileName)) {
         connection_->StartUnattended();
     } else {
-        MenuFileSetupClick();
+        setup_->Run(RunSetup);
     }
 }
 
@@ -544,30 +510,6 @@ void TFormSkyfence::BitBtnStartStopClick() {
     if (connection_->Started()) {
         connection_->Stop();
     } else {
-        connection_->Start();
-    }
-}
-
-// Reception ends for the setup and is started again after it only when everything has gone well;
-// whatever fails on the way leaves it stopped, and the button says so.
-void TFormSkyfence::MenuFileSetupClick() {
-    const bool wasStarted = connection_->Started();
-    // Reception that waited for its receiver goes on waiting; one with the port open says what
-    // fails.
-    const bool wasWaiting = connection_->State() == ConnectionState::Lost ||
-                            connection_->State() == ConnectionState::Retrying;
-    connection_->Stop();
-    RunSetup(*comPort_);
-    comPort_->SaveSettings(TStoreType::storeRegistry, SettingsKey);
-    try {
-        ReceiverModeSetting(SettingsKey, comPort_->Name()).Write(Receiver());
-    } catch (const std::exception&) {
-        throw EComPort(ComError::StoreFailed);
-    }
-    ShowPortSummary();
-    if (wasStarted && wasWaiting) {
-        connection_->StartUnattended();
-    } else if (wasStarted) {
         connection_->Start();
     }
 }
@@ -605,9 +547,7 @@ void TFormSkyfence::SetButton(const char* caption, const TBitmap& glyph) {
 
 // The port and its bit rate, where a user looks for them: on the start/stop button.
 void TFormSkyfence::ShowPortSummary() {
-    const std::string summary =
-        comPort_->Port() + " at " + BaudRateToText(comPort_->BaudRate()) + " baud";
-    bitBtnStartStop_->setToolTip(ToQString(summary));
+    bitBtnStartStop_->setToolTip(ToQString(setup_->PortSummary()));
 }
 
 // The button, its LED and the status area follow the connection; a loss is told in the status
@@ -691,15 +631,8 @@ void TFormSkyfence::SetText(QLabel& label, const std::string& text) {
     }
 }
 
-ReceiverMode TFormSkyfence::Receiver() const {
-    return receivePath_->Mode();
-}
-
-void TFormSkyfence::SetReceiver(ReceiverMode mode) {
-    if (mode == receivePath_->Mode()) {
-        return;
-    }
-    receivePath_->SetMode(mode);
+// Under the all-systems setting the satellites tab shows the table of every satellite instead.
+void TFormSkyfence::ShowReceiver(ReceiverMode mode) {
     const bool allSystems = mode == ReceiverMode::AllSystems;
     skyTable_->setVisible(allSystems);
     for (QWidget* child : tabSheetSatellites_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {

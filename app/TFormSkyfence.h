@@ -36,6 +36,7 @@ class QTimer;
 class MapExport;
 class ReceivePath;
 class ReceiverConnection;
+class ReceiverSetup;
 class SatelliteRows;
 class SkyTable;
 class SkyView;
@@ -86,9 +87,8 @@ public:
 
     HorizonGrids& Grids() { return grids_; }
     ReceivePath& Reception() { return *receivePath_; }
-    // The receiver setting in force; a change reaches the receive path and the table at once.
-    ReceiverMode Receiver() const;
-    void SetReceiver(ReceiverMode mode);
+    // The port's and the receiver setting, and the setup that changes them.
+    ReceiverSetup& Setup() { return *setup_; }
     // The map the live plot shows: the combined one (no system) or one system's.
     std::optional<SatelliteSystem> PlotSystem() const { return plotSystem_; }
     Palette PlotPalette() const { return palette_; }
@@ -122,12 +122,12 @@ private:
     void TimerHousekeepingTimer();
     void TimerRunTimer();
     void BitBtnStartStopClick();
-    void MenuFileSetupClick();
     void FormCloseQuery();
     void CreateReception();
     void LoadGlyphs();
     void SetButton(const char* caption, const TBitmap& glyph);
     void ShowPortSummary();
+    void ShowReceiver(ReceiverMode mode);
     void ShowConnection(ConnectionState state);
     void MenuFileLoadExistingResultsClick();
     void MenuFileExitClick();
@@ -170,6 +170,8 @@ private:
     std::unique_ptr<ReceivePath> receivePath_;
     // Opens, closes and reopens the port; gone before it.
     std::unique_ptr<ReceiverConnection> connection_;
+    // The settings of both, and reception around their setup; gone before either.
+    std::unique_ptr<ReceiverSetup> setup_;
     std::string dataFolder_;
     int averageWidth_ = 1;
     bool shown_ = false;

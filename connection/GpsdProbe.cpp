@@ -5,8 +5,13 @@
 #include "device/network/NetworkAddress.h"
 #include "platform/FileDescriptor.h"
 
+#include <QPromise>
+#include <QThreadPool>
+
 #include <array>
 #include <cerrno>
+#include <exception>
+#include <memory>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -39,4 +44,21 @@ bool GpsdProbe::Answers(const std::string& address, std::chrono::milliseconds li
         stream.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(got)), sentences);
     }
     return stream.GreetingState() == GpsdStream::Greeting::Received;
+}
+
+QFuture<bool> GpsdProbe::AnswersLater(const std::string& address, std::chrono::milliseconds limit) {
+    // Shared, as the pool takes only calls that can be copied.
+    auto promise = std::make_shared<QPromise<bool>>();
+    QFuture<bool> answer = promise->future();
+    promise->start();
+    QThreadPool::globalInstance()->start([promise, address, limit] {
+        try {
+            promise->addResult(Answers(address, limit));
+        } catch (...) {
+            // Raised on a thread of the pool, it would end the program: the future carries it.
+            promise->setException(std::current_exception());
+        }
+        promise->finish();
+    });
+    return answer;
 }

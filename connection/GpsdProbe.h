@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QFuture>
+
 #include <chrono>
 #include <string>
 
@@ -10,4 +12,9 @@ class GpsdProbe {
 public:
     static bool Answers(const std::string& address,
                         std::chrono::milliseconds limit = std::chrono::milliseconds(300));
+    // The same asked on a thread of the pool, so that the caller goes on at once; the program
+    // waits for it at its end.
+    static QFuture<bool>
+    AnswersLater(const std::string& address,
+                 std::chrono::milliseconds limit = std::chrono::milliseconds(300));
 };

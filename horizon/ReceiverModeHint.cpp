@@ -19,6 +19,12 @@ bool OtherModeAddress(std::string_view address) {
 
 } // namespace
 
+const char* ReceiverModeHint::Text() {
+    return "The receiver sends satellites of other systems or sentences of NMEA 4.10 and later, "
+           "which the receiver setting \"GPS only\" leaves out: choose \"All satellite "
+           "systems\" for Receiver in File > Setup.";
+}
+
 ReceiverModeHint::ReceiverModeHint(Clock clock) : clock_(std::move(clock)) {}
 
 void ReceiverModeHint::Accepted() {

@@ -29,6 +29,9 @@ public:
 
     bool Fired() const { return fired_; }
 
+    // What the user is told when the hint fires.
+    static const char* Text();
+
     std::function<void()> OnHint;
 
 private:

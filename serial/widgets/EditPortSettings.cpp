@@ -5,6 +5,32 @@
 #include "serial/TCustomComPort.h"
 
 #include <QComboBox>
+#include <QFutureWatcher>
+
+namespace {
+
+// Items come in their places, and the row keeps what it shows or holds typed.
+void AddMissingItems(QComboBox& combo, const std::vector<std::string>& items) {
+    for (int i = 0; i < static_cast<int>(items.size()); ++i) {
+        const QString item = QString::fromStdString(items[static_cast<std::size_t>(i)]);
+        if (i >= combo.count() || combo.itemText(i) != item) {
+            combo.insertItem(i, item);
+        }
+    }
+}
+
+// The watcher goes with the row, so that an answer after the dialog has closed reaches nothing.
+void AddItemsLater(QComboBox& combo, const QFuture<std::vector<std::string>>& items) {
+    auto* watcher = new QFutureWatcher<std::vector<std::string>>(&combo);
+    QObject::connect(watcher, &QFutureWatcherBase::finished, &combo, [&combo, watcher] {
+        if (watcher->future().resultCount() > 0) {
+            AddMissingItems(combo, watcher->result());
+        }
+    });
+    watcher->setFuture(items);
+}
+
+} // namespace
 
 void EditPortSettings(TCustomComPort& port, const SerialPortSource& source,
                       const SetupDialogRun& run, const std::vector<SetupChoice*>& choices) {
@@ -18,6 +44,9 @@ void EditPortSettings(TCustomComPort& port, const SerialPortSource& source,
                                                   choice->chosen, choice->typed);
         if (choice->typed) {
             combo->setEditText(QString::fromStdString(choice->text));
+        }
+        if (!choice->laterItems.isCanceled()) {
+            AddItemsLater(*combo, choice->laterItems);
         }
     }
     for (TComComboBox* const combo : dialog.Combos()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "serial/SerialPortList.h"
+#include "serial/SetupChoice.h"
 
 #include <functional>
 #include <string>
@@ -12,17 +13,6 @@ class TCustomComPort;
 // Shows the dialog modally and gives its result (QDialog::Accepted or Rejected). The default is
 // QDialog::exec; tests pass one that presses a button instead.
 using SetupDialogRun = std::function<int(TComSetupFrm& dialog)>;
-
-// A setting the setup dialog offers beside the port's: its caption and texts, and the item chosen
-// (shown first; replaced by the user's choice when the dialog is confirmed).
-struct SetupChoice {
-    std::string caption;
-    std::vector<std::string> items;
-    int chosen = 0;
-    // A choice that also takes typing: `text` is shown first and holds what the box held at OK.
-    bool typed = false;
-    std::string text;
-};
 
 // Lets the user choose the port's name and line settings in the setup dialog; they reach the
 // port, all in one settings update, only when the dialog is confirmed. An unreadable port list

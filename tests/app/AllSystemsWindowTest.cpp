@@ -3,6 +3,7 @@
 // GPS-only setting in the status area.
 #include "app/SkyTable.h"
 #include "app/TFormSkyfence.h"
+#include "connection/ReceiverSetup.h"
 #include "device/serial/PseudoTerminal.h"
 #include "horizon/HorizonGrid.h"
 #include "horizon/ReceivePath.h"
@@ -85,7 +86,7 @@ TEST_P(StoredReceiver, ChoosesTheTableAndThePackets) {
     StoreSettings("/dev/null-receiver", GetParam().stored);
     TFormSkyfence& form = Start();
     const bool all = GetParam().expected == ReceiverMode::AllSystems;
-    EXPECT_EQ(form.Receiver(), GetParam().expected);
+    EXPECT_EQ(form.Setup().Receiver(), GetParam().expected);
     EXPECT_EQ(!Sky()->isHidden(), all);
     EXPECT_EQ(!FirstRow()->isHidden(), !all);
     EXPECT_EQ(form.Reception().PacketNames().front(),
@@ -145,7 +146,9 @@ TEST_F(AllSystemsWindow, MultiSystemReceiverFillsTheSkyTableAndTheSystemsMaps) {
 TEST_F(AllSystemsWindow, SetupKeepsTheReceiverWithThePortSettings) {
     StoreSettings("/dev/null-receiver", nullptr);
     TFormSkyfence& form = Start();
-    form.RunSetup = [&form](TCustomComPort&) { form.SetReceiver(ReceiverMode::AllSystems); };
+    form.RunSetup = [&form](TCustomComPort&) {
+        form.Setup().SetReceiver(ReceiverMode::AllSystems);
+    };
     form.findChild<QAction*>("MenuFileSetup")->trigger();
     EXPECT_TRUE(ShownMessages().empty());
     const ReceiverModeSetting setting(TFormSkyfence::SettingsKey, "ComPort");

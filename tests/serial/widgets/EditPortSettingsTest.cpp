@@ -13,14 +13,17 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QPromise>
 #include <QPushButton>
 #include <QTimer>
 
 #include <array>
 #include <cerrno>
+#include <chrono>
 
 namespace {
 
+using namespace std::chrono_literals;
 using testing::ElementsAre;
 using testing::StartsWith;
 
@@ -185,6 +188,42 @@ TEST_F(PortSetup, TypedChoiceGivesBackItsTextOnOk) {
                          {&address});
         EXPECT_EQ(address.text, expected) << button;
     }
+}
+
+// Items a look-up brings while the dialog shows join the row in their places, and what the row
+// holds stays; an answer after the dialog has gone reaches nothing.
+TEST_F(PortSetup, LaterItemsJoinTheRowWhileItShows) {
+    QPromise<std::vector<std::string>> lookUp;
+    QPromise<std::vector<std::string>> tooLate;
+    SetupChoice address{"Network", {"", "tcp://192.0.2.7:10110"}, 0, true, "typed"};
+    address.laterItems = lookUp.future();
+    SetupChoice gone{"Gone", {""}, 0, false, {}, tooLate.future()};
+    lookUp.start();
+    tooLate.start();
+    QStringList items;
+    EditPortSettings(port, ports,
+                     [&](TComSetupFrm& dialog) {
+                         QComboBox* combo = dialog.Choices().at(0);
+                         lookUp.addResult(std::vector<std::string>{"", "gpsd://localhost:2947",
+                                                                   "tcp://192.0.2.7:10110"});
+                         lookUp.finish();
+                         const auto deadline = std::chrono::steady_clock::now() + 10s;
+                         while (combo->count() < 3 && std::chrono::steady_clock::now() < deadline) {
+                             QApplication::processEvents(QEventLoop::AllEvents, 10);
+                         }
+                         for (int i = 0; i < combo->count(); ++i) {
+                             items << combo->itemText(i);
+                         }
+                         dialog.findChild<QPushButton*>("Button1")->click();
+                         return dialog.result();
+                     },
+                     {&address, &gone});
+    EXPECT_EQ(items, QStringList({"", "gpsd://localhost:2947", "tcp://192.0.2.7:10110"}));
+    EXPECT_EQ(address.text, "typed");
+    tooLate.addResult(std::vector<std::string>{"", "late"});
+    tooLate.finish();
+    QApplication::processEvents();
+    EXPECT_EQ(gone.text, "");
 }
 
 TEST_F(PortSetup, RunSetupDialogShowsTheDialogModally) {
