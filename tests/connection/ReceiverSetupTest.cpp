@@ -4,7 +4,7 @@
 #include "connection/ReceiverConnection.h"
 #include "horizon/ReceivePath.h"
 #include "horizon/ReceiverModeSetting.h"
-#include "platform/PseudoTerminal.h"
+#include "device/serial/PseudoTerminal.h"
 #include "platform/TRegistry.h"
 #include "serial/EComPort.h"
 #include "serial/TComPort.h"
