@@ -1,6 +1,7 @@
 #include "TFormSkyfence.h"
 
 #include "ButtonGlyph.h"
+#include "PlotMenu.h"
 #include "SatelliteRows.h"
 #include "SkyTable.h"
 #include "StatusArea.h"
@@ -10,12 +11,7 @@
 #include "connection/NetworkSourceChoice.h"
 #include "connection/ReceiverConnection.h"
 #include "horizon/CompassLetters.h"
-#include "horizon/HorizonGrid.h"
-#include "horizon/HorizonPlot.h"
-#include "horizon/MapExport.h"
 #include "horizon/MouseReadout.h"
-#include "horizon/PaletteSetting.h"
-#include "horizon/PlotLegend.h"
 #include "horizon/ReceivePath.h"
 #include "horizon/ReceiverModeSetting.h"
 #include "horizon/SatelliteTexts.h"
@@ -33,7 +29,6 @@
 #include "serial/widgets/EditPortSettings.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QFile>
@@ -76,11 +71,9 @@ constexpr int StatusTextWidth = 300; // up to the read-out at x = 312
 constexpr const char* LoadDialogTitle = "Load existing data file";
 constexpr const char* CompareDialogTitle = "Compare with";
 
-constexpr std::array<int, 4> AverageWidths = {1, 2, 5, 10};
 constexpr std::array<const char*, 5> CompassNames = {"LabelNorth", "LabelEast", "LabelSouth",
                                                      "LabelWest", "LabelNorth2"};
 constexpr std::array<const char*, 5> CompassCaptions = {"N", "E", "S", "W", "N"};
-constexpr std::array<int, 5> ProfileThresholds = {20, 25, 30, 35, 40};
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top) {
     auto* label = new QLabel(caption, parent);
@@ -119,7 +112,8 @@ QAction* MakeAction(QMenu* menu, const char* name, const char* caption) {
 
 } // namespace
 
-TFormSkyfence::TFormSkyfence(const std::string& dataFolder) : dataFolder_(dataFolder) {
+TFormSkyfence::TFormSkyfence(const std::string& dataFolder)
+    : results_(grids_, PaletteSetting(SettingsKey)), dataFolder_(dataFolder) {
     setObjectName("FormSkyfence");
     setWindowTitle("Skyfence monitor - from Quillmoor Software, Tarnholm");
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -150,7 +144,7 @@ TFormSkyfence::TFormSkyfence(const std::string& dataFolder) : dataFolder_(dataFo
         SetReceiver(receiver.chosen == 1 ? ReceiverMode::AllSystems : ReceiverMode::GpsOnly);
     };
     RunModal = [](QDialog& dialog) { dialog.exec(); };
-    ChooseExportFile = [this](const std::string& kind) { return ShowExportDialog(kind); };
+    ChooseExportFile = [this](ExportKind kind) { return ShowExportDialog(kind); };
     ChoosePictureSize = [this] { return ShowPictureSizeDialog(); };
     FormCreate();
 }
@@ -294,73 +288,16 @@ void TFormSkyfence::CreateMenus() {
     help->setObjectName("MenuHelp");
     MakeAction(help, "MenuHelpAbout", "About...");
 
-    popupMenuDisplay_ = new QMenu(this);
-    popupMenuDisplay_->setObjectName("PopupMenuDisplay");
-    QMenu* average = popupMenuDisplay_->addMenu("Average");
-    average->setObjectName("MenuPopupAverage");
-    averageGroup_ = new QActionGroup(this);
-    averageGroup_->setExclusive(true);
-    for (std::size_t i = 0; i < AverageWidths.size(); ++i) {
-        const int width = AverageWidths[i];
-        QAction* item = average->addAction(QString::number(width));
-        item->setObjectName(QString("MenuPopupAverage%1").arg(width));
-        item->setCheckable(true);
-        item->setChecked(width == 1);
-        averageGroup_->addAction(item);
-        menuPopupAverage_[i] = item;
-    }
-    menuPopupFilled_ = MakeAction(popupMenuDisplay_, "MenuPopupFilled", "Filled");
-    menuPopupFilled_->setCheckable(true);
-    menuPopupPolar_ = MakeAction(popupMenuDisplay_, "MenuPopupPolar", "Polar");
-    menuPopupPolar_->setCheckable(true);
-    // Which map the live plot shows: all systems together, or one of them.
-    QMenu* system = popupMenuDisplay_->addMenu("System");
-    system->setObjectName("MenuPopupSystem");
-    auto* systemGroup = new QActionGroup(this);
-    systemGroup->setExclusive(true);
-    const auto addSystem = [&](std::optional<SatelliteSystem> choice, const char* caption) {
-        QAction* item = system->addAction(caption);
-        item->setObjectName(QString("MenuPopupSystem") + caption);
-        item->setCheckable(true);
-        item->setChecked(!choice);
-        systemGroup->addAction(item);
-        menuPopupSystems_.emplace_back(choice, item);
-    };
-    addSystem(std::nullopt, "All");
-    for (const SatelliteSystem each : AllSatelliteSystems) {
-        addSystem(each, SystemName(each));
-    }
-    menuPopupProfile_ = MakeAction(popupMenuDisplay_, "MenuPopupProfile", "Horizon profile");
-    menuPopupProfile_->setCheckable(true);
-    // The signal that counts as a clear view for the profile: what is enough depends on the
-    // receiver and its antenna.
-    QMenu* threshold = popupMenuDisplay_->addMenu("Profile threshold");
-    threshold->setObjectName("MenuPopupThreshold");
-    auto* thresholdGroup = new QActionGroup(this);
-    thresholdGroup->setExclusive(true);
-    for (const int decibels : ProfileThresholds) {
-        QAction* item = threshold->addAction(QString("%1 dB").arg(decibels));
-        item->setObjectName(QString("MenuPopupThreshold%1").arg(decibels));
-        item->setCheckable(true);
-        item->setChecked(decibels == profileThreshold_);
-        thresholdGroup->addAction(item);
-        connect(item, &QAction::triggered, this, TSkyfenceApplication::Guarded([this, decibels] {
-                    profileThreshold_ = decibels;
-                    PlotBoth();
-                }));
-    }
-    QMenu* colours = popupMenuDisplay_->addMenu("Colours");
-    colours->setObjectName("MenuPopupColours");
-    auto* paletteGroup = new QActionGroup(this);
-    paletteGroup->setExclusive(true);
-    for (const auto& [palette, name] : {std::pair{Palette::Grey, "MenuPopupPaletteGrey"},
-                                        std::pair{Palette::Viridis, "MenuPopupPaletteViridis"}}) {
-        QAction* item = colours->addAction(ToQString(PaletteToText(palette)));
-        item->setObjectName(name);
-        item->setCheckable(true);
-        paletteGroup->addAction(item);
-        menuPopupPalettes_.emplace_back(palette, item);
-    }
+    popupMenuDisplay_ = new PlotMenu(this, results_, [this](PlotMenu::Plots plots) {
+        if (plots == PlotMenu::Plots::Live) {
+            PlotLive();
+            return;
+        }
+        PlotBoth();
+        for (QLabel* label : compassLabels_) {
+            label->setVisible(!results_.Settings().Polar);
+        }
+    });
 }
 
 void TFormSkyfence::ConnectHandlers() {
@@ -377,16 +314,11 @@ void TFormSkyfence::ConnectHandlers() {
             App::Guarded([this] { MenuFileLoadExistingResultsClick(); }));
     connect(Component<QAction>("MenuFileCompare"), &QAction::triggered, this,
             App::Guarded([this] { MenuFileCompareClick(); }));
-    for (const auto& [name, kind] :
-         {std::pair{"MenuFileExportPicture", "picture"}, std::pair{"MenuFileExportCells", "cells"},
-          std::pair{"MenuFileExportProfile", "profile"}}) {
+    for (const auto& [name, kind] : {std::pair{"MenuFileExportPicture", ExportKind::Picture},
+                                     std::pair{"MenuFileExportCells", ExportKind::Cells},
+                                     std::pair{"MenuFileExportProfile", ExportKind::Profile}}) {
         connect(Component<QAction>(name), &QAction::triggered, this,
-                App::Guarded([this, kind = std::string(kind)] { MenuFileExportClick(kind); }));
-    }
-    connect(menuPopupProfile_, &QAction::triggered, this, App::Guarded([this] { PlotBoth(); }));
-    for (const auto& [palette, item] : menuPopupPalettes_) {
-        connect(item, &QAction::triggered, this,
-                App::Guarded([this, choice = palette] { MenuPopupPaletteClick(choice); }));
+                App::Guarded([this, kind] { MenuFileExportClick(kind); }));
     }
     connect(Component<QAction>("MenuFileExit"), &QAction::triggered, this,
             App::Guarded([this] { MenuFileExitClick(); }));
@@ -396,18 +328,6 @@ void TFormSkyfence::ConnectHandlers() {
             App::Guarded([this] { MenuHelpAboutClick(); }));
     connect(bitBtnStartStop_, &QPushButton::clicked, this,
             App::Guarded([this] { BitBtnStartStopClick(); }));
-    for (QAction* item : menuPopupAverage_) {
-        connect(item, &QAction::triggered, this,
-                App::Guarded([this, item] { MenuPopupAverageClick(item); }));
-    }
-    connect(menuPopupFilled_, &QAction::triggered, this,
-            App::Guarded([this] { MenuPopupFilledClick(); }));
-    connect(menuPopupPolar_, &QAction::triggered, this,
-            App::Guarded([this] { MenuPopupPolarClick(); }));
-    for (const auto& [choice, item] : menuPopupSystems_) {
-        connect(item, &QAction::triggered, this,
-                App::Guarded([this, system = choice] { MenuPopupSystemClick(system); }));
-    }
     receivePath_->OnReceiverModeHint = [this] {
         const std::string hint =
             "The receiver sends satellites of other systems or sentences of NMEA 4.10 and later, "
@@ -441,14 +361,7 @@ void TFormSkyfence::FormCreate() {
     ConstructSatelliteRows();
     satelliteRows_->Index(*this, *skyTable_);
     SetReceiver(ReceiverModeSetting(SettingsKey, comPort_->Name()).Read());
-    palette_ = PaletteSetting(SettingsKey).Read();
-    for (const auto& [choice, item] : menuPopupPalettes_) {
-        item->setChecked(choice == palette_);
-    }
-    averageWidth_ = 1;
-    for (std::size_t i = 0; i < AverageWidths.size(); ++i) {
-        menuPopupAverage_[i]->setText(QString::number(AverageWidths[i]) + ToQString(DegreeSign));
-    }
+    popupMenuDisplay_->RestorePalette();
     grids_.SetUp(dataFolder_);
 }
 
@@ -643,9 +556,7 @@ void TFormSkyfence::MenuFileLoadExistingResultsClick() {
     if (!path) {
         return;
     }
-    grids_.LoadedFileName = *path;
-    grids_.LoadGrid(*path);
-    difference_.reset();
+    results_.Load(*path);
     PlotLoaded();
     pageControlMain_->setCurrentWidget(tabSheetLoadedData_);
 }
@@ -709,14 +620,6 @@ void TFormSkyfence::SetReceiver(ReceiverMode mode) {
     }
 }
 
-void TFormSkyfence::MenuPopupSystemClick(std::optional<SatelliteSystem> system) {
-    plotSystem_ = system;
-    for (const auto& [choice, item] : menuPopupSystems_) {
-        item->setChecked(choice == plotSystem_);
-    }
-    PlotLive();
-}
-
 // The status area appears with its first message: the program often runs unattended, so nothing
 // here waits for the user, and the session's log keeps what it said.
 void TFormSkyfence::ShowStatus(const QString& text) {
@@ -724,106 +627,58 @@ void TFormSkyfence::ShowStatus(const QString& text) {
     TSkyfenceApplication::LogStatus(FromQString(text));
 }
 
-PlotSettings TFormSkyfence::CurrentPlotSettings() const {
-    PlotSettings settings{averageWidth_, menuPopupFilled_->isChecked(),
-                          menuPopupPolar_->isChecked()};
-    settings.Colours = palette_;
-    settings.ProfileLine = menuPopupProfile_->isChecked();
-    settings.ProfileThreshold = profileThreshold_;
-    return settings;
-}
-
 void TFormSkyfence::PlotBoth() {
     PlotLive();
     PlotLoaded();
 }
 
-// The grey plot is the picture it always was; the colour palette brings its key along.
 void TFormSkyfence::PlotLive() {
-    PlotHorizon(*liveBitmap_, grids_.LiveMap(plotSystem_), CurrentPlotSettings());
-    DrawPaletteLegend(*liveBitmap_, palette_);
+    results_.DrawLive(*liveBitmap_);
 }
 
 void TFormSkyfence::PlotLoaded() {
-    if (difference_) {
-        PlotDifference(*loadedBitmap_, *difference_, menuPopupPolar_->isChecked());
-        DrawDifferenceLegend(*loadedBitmap_, *difference_);
-        return;
-    }
-    PlotHorizon(*loadedBitmap_, grids_.LoadedGrid, CurrentPlotSettings());
-    if (static_cast<int>(grids_.LoadedGrid.Count()) == GridAzimuths) {
-        DrawPaletteLegend(*loadedBitmap_, palette_);
-    }
-}
-
-void TFormSkyfence::MenuPopupPaletteClick(Palette palette) {
-    palette_ = palette;
-    for (const auto& [choice, item] : menuPopupPalettes_) {
-        item->setChecked(choice == palette_);
-    }
-    PlotBoth();
-    PaletteSetting(SettingsKey).Write(palette_);
+    results_.DrawLoaded(*loadedBitmap_);
 }
 
 // The map loaded first is "before"; the one chosen here "after": what moving the antenna gained
 // shows in red, what it lost in blue.
 void TFormSkyfence::MenuFileCompareClick() {
-    if (grids_.LoadedGrid.Count() != 360) {
-        throw Exception("Load the map to compare with first (File > Load ...).");
-    }
+    results_.RequireLoadedMap();
     // The same dialog as for Load, titled as the menu names what it is for.
     openDialogLoadData_->setWindowTitle(CompareDialogTitle);
     const std::optional<std::string> path = ChooseDataFile ? ChooseDataFile() : std::nullopt;
     if (!path) {
         return;
     }
-    TStringList after;
-    after.LoadFromFile(*path);
-    difference_.emplace(grids_.LoadedGrid, after);
+    results_.Compare(*path);
     PlotLoaded();
     pageControlMain_->setCurrentWidget(tabSheetLoadedData_);
 }
 
 // The file tab's map (or difference) while it is in view, the live map otherwise.
-MapExport TFormSkyfence::CurrentMap() const {
-    if (pageControlMain_->currentWidget() == tabSheetLoadedData_) {
-        if (difference_) {
-            return MapExport(*difference_, menuPopupPolar_->isChecked());
-        }
-        if (grids_.LoadedGrid.Count() != 360) {
-            throw Exception("No map is loaded on this tab (File > Load ...).");
-        }
-        return MapExport(grids_.LoadedGrid, CurrentPlotSettings());
-    }
-    return MapExport(grids_.LiveMap(plotSystem_), CurrentPlotSettings());
-}
-
-void TFormSkyfence::MenuFileExportClick(const std::string& kind) {
-    const MapExport map = CurrentMap();
+void TFormSkyfence::MenuFileExportClick(ExportKind kind) {
+    const MapExport map = pageControlMain_->currentWidget() == tabSheetLoadedData_
+                              ? results_.LoadedExport()
+                              : results_.LiveExport();
     std::optional<QSize> size;
-    if (kind == "picture" && !(size = ChoosePictureSize ? ChoosePictureSize() : std::nullopt)) {
+    if (kind == ExportKind::Picture &&
+        !(size = ChoosePictureSize ? ChoosePictureSize() : std::nullopt)) {
         return;
     }
     const std::optional<std::string> path =
         ChooseExportFile ? ChooseExportFile(kind) : std::nullopt;
-    if (!path) {
-        return;
-    }
-    if (kind == "picture") {
-        map.SavePicture(*path, *size);
-    } else if (kind == "cells") {
-        map.SaveCells(*path);
-    } else {
-        map.SaveProfile(*path);
+    if (path) {
+        map.Save(kind, *path, size.value_or(QSize()));
     }
 }
 
-std::optional<std::string> TFormSkyfence::ShowExportDialog(const std::string& kind) {
-    const bool picture = kind == "picture";
+std::optional<std::string> TFormSkyfence::ShowExportDialog(ExportKind kind) {
+    const bool picture = kind == ExportKind::Picture;
+    const std::string name = ExportKindName(kind);
     const QString file = QFileDialog::getSaveFileName(
-        this, picture ? "Export picture" : QString::fromStdString("Export " + kind),
+        this, picture ? "Export picture" : QString::fromStdString("Export " + name),
         QString::fromStdString(dataFolder_ +
-                               (picture ? "Skyfence.png" : "Skyfence-" + kind + ".csv")),
+                               (picture ? "Skyfence.png" : "Skyfence-" + name + ".csv")),
         picture ? "PNG pictures (*.png)" : "CSV tables (*.csv)");
     return file.isEmpty() ? std::nullopt : std::optional(FromQString(file));
 }
@@ -840,34 +695,9 @@ std::optional<QSize> TFormSkyfence::ShowPictureSizeDialog() {
     return QSize(sides.at(0).toInt(), sides.at(1).toInt());
 }
 
-void TFormSkyfence::MenuPopupAverageClick(QAction* sender) {
-    for (std::size_t i = 0; i < AverageWidths.size(); ++i) {
-        if (menuPopupAverage_[i] == sender) {
-            averageWidth_ = AverageWidths[i];
-        }
-    }
-    for (std::size_t i = 0; i < AverageWidths.size(); ++i) {
-        menuPopupAverage_[i]->setChecked(AverageWidths[i] == averageWidth_);
-    }
-    PlotBoth();
-}
-
-// The menu has already inverted its check mark when the item was chosen.
-void TFormSkyfence::MenuPopupFilledClick() {
-    PlotBoth();
-}
-
-void TFormSkyfence::MenuPopupPolarClick() {
-    PlotBoth();
-    const bool visible = !menuPopupPolar_->isChecked();
-    for (QLabel* label : compassLabels_) {
-        label->setVisible(visible);
-    }
-}
-
 void TFormSkyfence::ImageAzElMouseMove(int x, int y) {
     const std::optional<std::string> caption = MouseReadoutCaption(
-        menuPopupPolar_->isChecked(), liveBitmap_->Width(), liveBitmap_->Height(), x, y);
+        results_.Settings().Polar, liveBitmap_->Width(), liveBitmap_->Height(), x, y);
     if (caption) {
         SetText(*labelMouseAzEl_, *caption);
     }

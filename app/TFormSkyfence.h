@@ -2,11 +2,8 @@
 
 #include "ControlUpdates.h"
 #include "connection/ConnectionState.h"
-#include "horizon/DifferenceMap.h"
 #include "horizon/HorizonGrids.h"
-#include "horizon/HorizonProfile.h"
-#include "horizon/Palette.h"
-#include "horizon/PlotSettings.h"
+#include "horizon/MapResults.h"
 #include "horizon/ReceiverMode.h"
 #include "horizon/SatelliteSystem.h"
 #include "platform/TBitmap.h"
@@ -26,14 +23,13 @@
 
 class QAction;
 class QDialog;
-class QActionGroup;
 class QFileDialog;
 class QLabel;
 class QMenu;
 class QPushButton;
 class QTabWidget;
 class QTimer;
-class MapExport;
+class PlotMenu;
 class ReceivePath;
 class ReceiverConnection;
 class SatelliteRows;
@@ -71,9 +67,8 @@ public:
     std::function<void(TCustomComPort& port)> RunSetup;
     // Shows a dialog modally; QDialog::exec unless replaced (tests do).
     std::function<void(QDialog& dialog)> RunModal;
-    // Picks the file an export writes (`kind` names it: "picture", "cells", "profile"), and the
-    // picture's size; dialogs unless replaced (tests do).
-    std::function<std::optional<std::string>(const std::string& kind)> ChooseExportFile;
+    // Picks the file an export writes, and the picture's size; dialogs unless replaced (tests do).
+    std::function<std::optional<std::string>(ExportKind kind)> ChooseExportFile;
     std::function<std::optional<QSize>()> ChoosePictureSize;
 
     // The box "About..." shows; made by the program after the window, not owned here.
@@ -90,11 +85,11 @@ public:
     ReceiverMode Receiver() const;
     void SetReceiver(ReceiverMode mode);
     // The map the live plot shows: the combined one (no system) or one system's.
-    std::optional<SatelliteSystem> PlotSystem() const { return plotSystem_; }
-    Palette PlotPalette() const { return palette_; }
+    std::optional<SatelliteSystem> PlotSystem() const { return results_.System(); }
+    Palette PlotPalette() const { return results_.Settings().Colours; }
     // The file tab's difference of two maps, while it shows one.
-    const std::optional<DifferenceMap>& Difference() const { return difference_; }
-    int AverageWidth() const { return averageWidth_; }
+    const std::optional<DifferenceMap>& Difference() const { return results_.Difference(); }
+    int AverageWidth() const { return results_.Settings().AverageWidth; }
     TExtBitmap& LiveBitmap() { return *liveBitmap_; }
     TExtBitmap& LoadedBitmap() { return *loadedBitmap_; }
 
@@ -133,15 +128,9 @@ private:
     void MenuFileExitClick();
     void MenuHelpAboutClick();
 
-    void MenuPopupAverageClick(QAction* sender);
-    void MenuPopupFilledClick();
-    void MenuPopupPolarClick();
-    void MenuPopupSystemClick(std::optional<SatelliteSystem> system);
-    void MenuPopupPaletteClick(Palette palette);
     void MenuFileCompareClick();
-    void MenuFileExportClick(const std::string& kind);
-    MapExport CurrentMap() const;
-    std::optional<std::string> ShowExportDialog(const std::string& kind);
+    void MenuFileExportClick(ExportKind kind);
+    std::optional<std::string> ShowExportDialog(ExportKind kind);
     std::optional<QSize> ShowPictureSizeDialog();
     void PlotLive();
     void PlotLoaded();
@@ -150,7 +139,6 @@ private:
     void ImageAzElMouseLeave();
     void PlaceCompassLetters(QWidget* page);
 
-    PlotSettings CurrentPlotSettings() const;
     void PlotBoth();
     std::optional<std::string> ShowOpenDialog();
 
@@ -164,6 +152,7 @@ private:
     TBitmap glyphLedOn_;
 
     HorizonGrids grids_;
+    MapResults results_;
     // The table the receive path shows in; gone after it.
     std::unique_ptr<SatelliteRows> satelliteRows_;
     // Raises grids_.HorizonGrid; gone before the grids and the port.
@@ -171,7 +160,6 @@ private:
     // Opens, closes and reopens the port; gone before it.
     std::unique_ptr<ReceiverConnection> connection_;
     std::string dataFolder_;
-    int averageWidth_ = 1;
     bool shown_ = false;
     QDialog* aboutBox_ = nullptr;
     TExtBitmap* liveBitmap_ = nullptr;   // owned by the picture of ImageAzElDisplay
@@ -191,18 +179,7 @@ private:
     QTimer* timerHousekeeping_ = nullptr;
     QTimer* timerControlUpdates_ = nullptr;
     QFileDialog* openDialogLoadData_ = nullptr;
-    QMenu* popupMenuDisplay_ = nullptr;
-    QActionGroup* averageGroup_ = nullptr;
-    std::array<QAction*, 4> menuPopupAverage_{};
-    QAction* menuPopupFilled_ = nullptr;
-    QAction* menuPopupPolar_ = nullptr;
-    std::vector<std::pair<std::optional<SatelliteSystem>, QAction*>> menuPopupSystems_;
-    std::optional<SatelliteSystem> plotSystem_;
-    Palette palette_ = DefaultPalette;
-    QAction* menuPopupProfile_ = nullptr;
-    int profileThreshold_ = HorizonProfile::DefaultThreshold;
-    std::vector<std::pair<Palette, QAction*>> menuPopupPalettes_;
-    std::optional<DifferenceMap> difference_;
+    PlotMenu* popupMenuDisplay_ = nullptr;
     SkyTable* skyTable_ = nullptr;
     std::array<QLabel*, 10> compassLabels_{};
     ControlUpdates controlUpdates_;
