@@ -2,6 +2,7 @@
 
 #include "ButtonGlyph.h"
 #include "PlotMenu.h"
+#include "PlotPage.h"
 #include "SatelliteRows.h"
 #include "SkyTable.h"
 #include "StatusArea.h"
@@ -10,7 +11,6 @@
 #include "connection/GpsdProbe.h"
 #include "connection/NetworkSourceChoice.h"
 #include "connection/ReceiverConnection.h"
-#include "horizon/CompassLetters.h"
 #include "horizon/MouseReadout.h"
 #include "horizon/ReceivePath.h"
 #include "horizon/ReceiverModeSetting.h"
@@ -70,10 +70,6 @@ constexpr int StatusTextWidth = 300; // up to the read-out at x = 312
 
 constexpr const char* LoadDialogTitle = "Load existing data file";
 constexpr const char* CompareDialogTitle = "Compare with";
-
-constexpr std::array<const char*, 5> CompassNames = {"LabelNorth", "LabelEast", "LabelSouth",
-                                                     "LabelWest", "LabelNorth2"};
-constexpr std::array<const char*, 5> CompassCaptions = {"N", "E", "S", "W", "N"};
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top) {
     auto* label = new QLabel(caption, parent);
@@ -220,15 +216,11 @@ void TFormSkyfence::CreateComponents() {
     skyTable_->setGeometry(0, 0, 557, 296);
     skyTable_->hide();
 
-    tabSheetRadioHorizon_ = new QWidget;
-    tabSheetRadioHorizon_->setObjectName("TabSheetRadioHorizon");
+    tabSheetRadioHorizon_ = new PlotPage("TabSheetRadioHorizon", "ImageAzElDisplay", "");
     pageControlMain_->addTab(tabSheetRadioHorizon_, "My Radio Horizon");
-    CreatePlotPage(tabSheetRadioHorizon_, "ImageAzElDisplay", "", true);
-
-    tabSheetLoadedData_ = new QWidget;
-    tabSheetLoadedData_->setObjectName("TabSheetLoadedData");
+    tabSheetRadioHorizon_->Image().setContextMenuPolicy(Qt::CustomContextMenu);
+    tabSheetLoadedData_ = new PlotPage("TabSheetLoadedData", "ImageAzElFromFile", "B");
     pageControlMain_->addTab(tabSheetLoadedData_, "Horizon from file");
-    CreatePlotPage(tabSheetLoadedData_, "ImageAzElFromFile", "B", false);
 
     pageControlMain_->setCurrentWidget(tabSheetRadioHorizon_);
 
@@ -248,26 +240,6 @@ void TFormSkyfence::CreateComponents() {
     openDialogLoadData_->setFileMode(QFileDialog::ExistingFile);
     openDialogLoadData_->setAcceptMode(QFileDialog::AcceptOpen);
     openDialogLoadData_->setSizeGripEnabled(true);
-}
-
-void TFormSkyfence::CreatePlotPage(QWidget* page, const char* imageName, const char* suffix,
-                                   bool popup) {
-    auto* image = new TwexImage(page);
-    (popup ? imageAzElDisplay_ : imageAzElFromFile_) = image;
-    image->setObjectName(imageName);
-    image->setGeometry(8, 4, 540, 273);
-    image->setCursor(Qt::CrossCursor);
-    if (popup) {
-        image->setContextMenuPolicy(Qt::CustomContextMenu);
-    }
-    const std::size_t first = popup ? 0 : 5;
-    for (std::size_t i = 0; i < CompassNames.size(); ++i) {
-        const std::string name = std::string(CompassNames[i]) + suffix;
-        compassLabels_[first + i] = MakeLabel(page, name.c_str(), CompassCaptions[i], 0, 0);
-    }
-    // A page that is not shown hears of its size only when it is; place its letters now too.
-    page->installEventFilter(this);
-    PlaceCompassLetters(page);
 }
 
 void TFormSkyfence::CreateMenus() {
@@ -294,8 +266,8 @@ void TFormSkyfence::CreateMenus() {
             return;
         }
         PlotBoth();
-        for (QLabel* label : compassLabels_) {
-            label->setVisible(!results_.Settings().Polar);
+        for (PlotPage* page : {tabSheetRadioHorizon_, tabSheetLoadedData_}) {
+            page->ShowCompassLetters(!results_.Settings().Polar);
         }
     });
 }
@@ -335,10 +307,10 @@ void TFormSkyfence::ConnectHandlers() {
             "systems\" for Receiver in File > Setup.";
         ShowStatus(ToQString(hint));
     };
-    connect(
-        imageAzElDisplay_, &QWidget::customContextMenuRequested, this,
-        [this](const QPoint& at) { popupMenuDisplay_->popup(imageAzElDisplay_->mapToGlobal(at)); });
-    for (TwexImage* image : {imageAzElDisplay_, imageAzElFromFile_}) {
+    TwexImage* live = &tabSheetRadioHorizon_->Image();
+    connect(live, &QWidget::customContextMenuRequested, this,
+            [this, live](const QPoint& at) { popupMenuDisplay_->popup(live->mapToGlobal(at)); });
+    for (TwexImage* image : {live, &tabSheetLoadedData_->Image()}) {
         image->OnMouseMove = [this](TwexImage&, Qt::KeyboardModifiers, int x, int y) {
             App::Guarded([this, x, y] { ImageAzElMouseMove(x, y); })();
         };
@@ -350,8 +322,8 @@ void TFormSkyfence::ConnectHandlers() {
 
 void TFormSkyfence::FormCreate() {
     setFont(QApplication::font());
-    SetUpPlotBitmap(*imageAzElDisplay_, liveBitmap_);
-    SetUpPlotBitmap(*imageAzElFromFile_, loadedBitmap_);
+    tabSheetRadioHorizon_->SetUpBitmap();
+    tabSheetLoadedData_->SetUpBitmap();
     LoadGlyphs();
     try {
         comPort_->RestoreSettings(TStoreType::storeRegistry, SettingsKey);
@@ -363,20 +335,6 @@ void TFormSkyfence::FormCreate() {
     SetReceiver(ReceiverModeSetting(SettingsKey, comPort_->Name()).Read());
     popupMenuDisplay_->RestorePalette();
     grids_.SetUp(dataFolder_);
-}
-
-void TFormSkyfence::SetUpPlotBitmap(TwexImage& image, TExtBitmap*& bitmap) {
-    auto owned = std::make_unique<TExtBitmap>();
-    bitmap = owned.get();
-    image.Picture().SetGraphic(std::move(owned));
-    bitmap->SetHeight(image.height());
-    bitmap->SetWidth(image.width());
-    bitmap->SetPixelFormat(TPixelFormat::pf8bit);
-    // The picture shows exactly the grey levels the plot draws.
-    bitmap->MakeGreyPalette();
-    bitmap->FillRect({0, 0, bitmap->Width(), bitmap->Height()}, 0xFFFFFF);
-    // Sized to its picture from now on; before, the empty picture would have shrunk it.
-    image.SetAutoSize(true);
 }
 
 void TFormSkyfence::ConstructSatelliteRows() {
@@ -627,17 +585,25 @@ void TFormSkyfence::ShowStatus(const QString& text) {
     TSkyfenceApplication::LogStatus(FromQString(text));
 }
 
+TExtBitmap& TFormSkyfence::LiveBitmap() {
+    return tabSheetRadioHorizon_->Bitmap();
+}
+
+TExtBitmap& TFormSkyfence::LoadedBitmap() {
+    return tabSheetLoadedData_->Bitmap();
+}
+
 void TFormSkyfence::PlotBoth() {
     PlotLive();
     PlotLoaded();
 }
 
 void TFormSkyfence::PlotLive() {
-    results_.DrawLive(*liveBitmap_);
+    results_.DrawLive(LiveBitmap());
 }
 
 void TFormSkyfence::PlotLoaded() {
-    results_.DrawLoaded(*loadedBitmap_);
+    results_.DrawLoaded(LoadedBitmap());
 }
 
 // The map loaded first is "before"; the one chosen here "after": what moving the antenna gained
@@ -697,7 +663,7 @@ std::optional<QSize> TFormSkyfence::ShowPictureSizeDialog() {
 
 void TFormSkyfence::ImageAzElMouseMove(int x, int y) {
     const std::optional<std::string> caption = MouseReadoutCaption(
-        results_.Settings().Polar, liveBitmap_->Width(), liveBitmap_->Height(), x, y);
+        results_.Settings().Polar, LiveBitmap().Width(), LiveBitmap().Height(), x, y);
     if (caption) {
         SetText(*labelMouseAzEl_, *caption);
     }
@@ -705,28 +671,4 @@ void TFormSkyfence::ImageAzElMouseMove(int x, int y) {
 
 void TFormSkyfence::ImageAzElMouseLeave() {
     labelMouseAzEl_->setText(MouseReadoutIdleCaption);
-}
-
-bool TFormSkyfence::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Resize &&
-        (watched == tabSheetRadioHorizon_ || watched == tabSheetLoadedData_)) {
-        PlaceCompassLetters(static_cast<QWidget*>(watched));
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
-// TabSheetRadioHorizonResize and TabSheetLoadedDataResize.
-void TFormSkyfence::PlaceCompassLetters(QWidget* page) {
-    const bool live = page == tabSheetRadioHorizon_;
-    const TwexImage* image = live ? imageAzElDisplay_ : imageAzElFromFile_;
-    const std::size_t first = live ? 0 : 5;
-    std::array<int, 5> widths{};
-    for (std::size_t i = 0; i < widths.size(); ++i) {
-        widths[i] = compassLabels_[first + i]->width();
-    }
-    const auto positions =
-        CompassLetterPositions({image->x(), image->y(), image->width(), image->height()}, widths);
-    for (std::size_t i = 0; i < positions.size(); ++i) {
-        compassLabels_[first + i]->move(positions[i].Left, positions[i].Top);
-    }
 }

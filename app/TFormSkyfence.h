@@ -13,7 +13,6 @@
 #include <QMainWindow>
 #include <QSize>
 
-#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -30,6 +29,7 @@ class QPushButton;
 class QTabWidget;
 class QTimer;
 class PlotMenu;
+class PlotPage;
 class ReceivePath;
 class ReceiverConnection;
 class SatelliteRows;
@@ -40,7 +40,6 @@ class TProgressBar;
 class TComPort;
 class TCustomComPort;
 class TExtBitmap;
-class TwexImage;
 
 // The program's one window: the satellite table, the position line, the live plot and the plot
 // of a loaded data file, the timers that redraw and save the live grid, and the menus.
@@ -90,19 +89,17 @@ public:
     // The file tab's difference of two maps, while it shows one.
     const std::optional<DifferenceMap>& Difference() const { return results_.Difference(); }
     int AverageWidth() const { return results_.Settings().AverageWidth; }
-    TExtBitmap& LiveBitmap() { return *liveBitmap_; }
-    TExtBitmap& LoadedBitmap() { return *loadedBitmap_; }
+    TExtBitmap& LiveBitmap();
+    TExtBitmap& LoadedBitmap();
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
     void CreateComponents();
     void CreateMenus();
-    void CreatePlotPage(QWidget* page, const char* imageName, const char* suffix, bool popup);
     void ConnectHandlers();
 
     void FormCreate();
@@ -111,7 +108,6 @@ private:
     void ConstructSatelliteRows();
     static void SetText(QLabel& label, const std::string& text);
     void ScheduleControlUpdates(bool first);
-    void SetUpPlotBitmap(TwexImage& image, TExtBitmap*& bitmap);
 
     void TimerRefreshTimer();
     void TimerHousekeepingTimer();
@@ -137,7 +133,6 @@ private:
     void ShowStatus(const QString& text);
     void ImageAzElMouseMove(int x, int y);
     void ImageAzElMouseLeave();
-    void PlaceCompassLetters(QWidget* page);
 
     void PlotBoth();
     std::optional<std::string> ShowOpenDialog();
@@ -162,15 +157,11 @@ private:
     std::string dataFolder_;
     bool shown_ = false;
     QDialog* aboutBox_ = nullptr;
-    TExtBitmap* liveBitmap_ = nullptr;   // owned by the picture of ImageAzElDisplay
-    TExtBitmap* loadedBitmap_ = nullptr; // owned by the picture of ImageAzElFromFile
 
     QTabWidget* pageControlMain_ = nullptr;
     QWidget* tabSheetSatellites_ = nullptr;
-    QWidget* tabSheetRadioHorizon_ = nullptr;
-    QWidget* tabSheetLoadedData_ = nullptr;
-    TwexImage* imageAzElDisplay_ = nullptr;
-    TwexImage* imageAzElFromFile_ = nullptr;
+    PlotPage* tabSheetRadioHorizon_ = nullptr;
+    PlotPage* tabSheetLoadedData_ = nullptr;
     QLabel* labelPosition_ = nullptr;
     QLabel* labelMouseAzEl_ = nullptr;
     QPushButton* bitBtnStartStop_ = nullptr;
@@ -181,7 +172,6 @@ private:
     QFileDialog* openDialogLoadData_ = nullptr;
     PlotMenu* popupMenuDisplay_ = nullptr;
     SkyTable* skyTable_ = nullptr;
-    std::array<QLabel*, 10> compassLabels_{};
     ControlUpdates controlUpdates_;
     StatusArea* statusArea_ = nullptr;
 };
