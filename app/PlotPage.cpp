@@ -1,5 +1,7 @@
 #include "PlotPage.h"
 
+#include "DesignComponents.h"
+
 #include "horizon/CompassLetters.h"
 #include "imaging/TExtBitmap.h"
 #include "imaging/TwexImage.h"
@@ -24,10 +26,8 @@ PlotPage::PlotPage(const char* name, const char* imageName, const char* suffix) 
     image_->setGeometry(8, 4, 540, 273);
     image_->setCursor(Qt::CrossCursor);
     for (std::size_t i = 0; i < letters_.size(); ++i) {
-        letters_[i] = new QLabel(CompassCaptions[i], this);
-        letters_[i]->setObjectName(std::string(CompassNames[i]) + suffix);
-        letters_[i]->setTextFormat(Qt::PlainText);
-        letters_[i]->adjustSize();
+        const std::string letter = std::string(CompassNames[i]) + suffix;
+        letters_[i] = MakeLabel(this, letter.c_str(), CompassCaptions[i], 0, 0);
     }
     PlaceCompassLetters();
 }

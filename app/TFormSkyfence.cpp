@@ -1,6 +1,8 @@
 #include "TFormSkyfence.h"
 
 #include "ButtonGlyph.h"
+#include "DesignComponents.h"
+#include "ExportDialogs.h"
 #include "PlotMenu.h"
 #include "PlotPage.h"
 #include "SatelliteRows.h"
@@ -34,7 +36,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
-#include <QInputDialog>
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
@@ -71,41 +72,6 @@ constexpr int StatusTextWidth = 300; // up to the read-out at x = 312
 constexpr const char* LoadDialogTitle = "Load existing data file";
 constexpr const char* CompareDialogTitle = "Compare with";
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top) {
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(name);
-    label->setTextFormat(Qt::PlainText);
-    label->move(left, top);
-    label->adjustSize();
-    return label;
-}
-
-TProgressBar* MakeProgressBar(QWidget* parent, const QString& name, int left, int top, int width,
-                              int height) {
-    auto* bar = new TProgressBar(parent);
-    bar->setObjectName(name);
-    bar->setTextVisible(false);
-    bar->setGeometry(left, top, width, height);
-    return bar;
-}
-
-QTimer* MakeTimer(QObject* owner, const char* name, std::chrono::milliseconds interval,
-                  bool enabled) {
-    auto* timer = new QTimer(owner);
-    timer->setObjectName(name);
-    timer->setInterval(interval);
-    if (enabled) {
-        timer->start();
-    }
-    return timer;
-}
-
-QAction* MakeAction(QMenu* menu, const char* name, const char* caption) {
-    QAction* action = menu->addAction(QString::fromUtf8(caption));
-    action->setObjectName(name);
-    return action;
-}
-
 } // namespace
 
 TFormSkyfence::TFormSkyfence(const std::string& dataFolder)
@@ -140,8 +106,8 @@ TFormSkyfence::TFormSkyfence(const std::string& dataFolder)
         SetReceiver(receiver.chosen == 1 ? ReceiverMode::AllSystems : ReceiverMode::GpsOnly);
     };
     RunModal = [](QDialog& dialog) { dialog.exec(); };
-    ChooseExportFile = [this](ExportKind kind) { return ShowExportDialog(kind); };
-    ChoosePictureSize = [this] { return ShowPictureSizeDialog(); };
+    ChooseExportFile = [this](ExportKind kind) { return AskExportFile(this, dataFolder_, kind); };
+    ChoosePictureSize = [this] { return AskPictureSize(this); };
     FormCreate();
 }
 
@@ -636,29 +602,6 @@ void TFormSkyfence::MenuFileExportClick(ExportKind kind) {
     if (path) {
         map.Save(kind, *path, size.value_or(QSize()));
     }
-}
-
-std::optional<std::string> TFormSkyfence::ShowExportDialog(ExportKind kind) {
-    const bool picture = kind == ExportKind::Picture;
-    const std::string name = ExportKindName(kind);
-    const QString file = QFileDialog::getSaveFileName(
-        this, picture ? "Export picture" : QString::fromStdString("Export " + name),
-        QString::fromStdString(dataFolder_ +
-                               (picture ? "Skyfence.png" : "Skyfence-" + name + ".csv")),
-        picture ? "PNG pictures (*.png)" : "CSV tables (*.csv)");
-    return file.isEmpty() ? std::nullopt : std::optional(FromQString(file));
-}
-
-std::optional<QSize> TFormSkyfence::ShowPictureSizeDialog() {
-    const QStringList sizes = {"800 x 600", "1200 x 900", "1600 x 1200", "2400 x 1800"};
-    bool chosen = false;
-    const QString size =
-        QInputDialog::getItem(this, "Export picture", "Size in pixels:", sizes, 1, false, &chosen);
-    if (!chosen) {
-        return std::nullopt;
-    }
-    const QStringList sides = size.split(" x ");
-    return QSize(sides.at(0).toInt(), sides.at(1).toInt());
 }
 
 void TFormSkyfence::ImageAzElMouseMove(int x, int y) {

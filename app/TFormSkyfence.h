@@ -126,8 +126,6 @@ private:
 
     void MenuFileCompareClick();
     void MenuFileExportClick(ExportKind kind);
-    std::optional<std::string> ShowExportDialog(ExportKind kind);
-    std::optional<QSize> ShowPictureSizeDialog();
     void PlotLive();
     void PlotLoaded();
     void ShowStatus(const QString& text);
