@@ -33,7 +33,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDialog>
-#include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
@@ -49,7 +48,6 @@
 #include <exception>
 #include <filesystem>
 #include <memory>
-#include <sstream>
 
 namespace {
 
@@ -414,22 +412,8 @@ void TFormSkyfence::FormCloseQuery() {
 }
 
 void TFormSkyfence::LoadGlyphs() {
-    const auto load = [](TBitmap& glyph, const char* resource) {
-        QFile file(resource);
-        if (!file.open(QIODevice::ReadOnly)) {
-            return;
-        }
-        const QByteArray bytes = file.readAll();
-        std::istringstream stream(
-            std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-        try {
-            glyph.LoadFromStream(stream);
-        } catch (const Exception&) {
-            // A missing glyph leaves the button without one.
-        }
-    };
-    load(glyphLedOff_, ":/bitmaps/LEDOFF");
-    load(glyphLedOn_, ":/bitmaps/LEDON");
+    LoadGlyph(glyphLedOff_, ":/bitmaps/LEDOFF");
+    LoadGlyph(glyphLedOn_, ":/bitmaps/LEDON");
     if (!glyphLedOff_.Empty()) {
         bitBtnStartStop_->setIcon(ButtonGlyph(glyphLedOff_.Image()));
     }
