@@ -5,10 +5,10 @@
 #include "ExportDialogs.h"
 #include "PlotMenu.h"
 #include "PlotPage.h"
+#include "SatellitePage.h"
 #include "SatelliteRows.h"
 #include "SkyTable.h"
 #include "StatusArea.h"
-#include "TProgressBar.h"
 #include "TSkyfenceApplication.h"
 #include "connection/GpsdProbe.h"
 #include "connection/NetworkSourceChoice.h"
@@ -21,7 +21,6 @@
 #include "imaging/TExtBitmap.h"
 #include "imaging/TwexImage.h"
 #include "platform/Exception.h"
-#include "platform/Formatting.h"
 #include "platform/LocaleText.h"
 #include "platform/Mbcs.h"
 #include "serial/ComTexts.h"
@@ -59,11 +58,7 @@ constexpr auto RefreshInterval = 5000ms;
 // reader, long for a receiver that sends thousands of sentences a second.
 constexpr auto ControlUpdateDelay = 100ms;
 constexpr auto HousekeepingInterval = 120000ms;
-constexpr int SatelliteRowCount = 12;
-constexpr int SatelliteRowPitch = 24;
-constexpr int DefaultProgressBarHeight = 16;
-// Room for the longest text a label that changes can show, so it is never measured again.
-constexpr int ChangingTextWidth = 340;
+// Room for the longest text the read-out can show, so it is never measured again.
 constexpr int ReadoutWidth = 150;
 constexpr int StatusTextWidth = 300; // up to the read-out at x = 312
 
@@ -166,19 +161,9 @@ void TFormSkyfence::CreateComponents() {
     pageControlMain_->setObjectName("PageControlMain");
     pageControlMain_->setGeometry(0, 0, 565, 325);
 
-    tabSheetSatellites_ = new QWidget;
-    tabSheetSatellites_->setObjectName("TabSheetSatellites");
+    tabSheetSatellites_ = new SatellitePage;
     pageControlMain_->addTab(tabSheetSatellites_, "Satellites");
-    QLabel* firstRow = MakeLabel(tabSheetSatellites_, "LabelSat01", " ", 208, 10);
-    firstRow->resize(ChangingTextWidth, firstRow->height());
-    MakeLabel(tabSheetSatellites_, "LabelNum01", "01", 16, 10);
-    auto* firstBar = MakeProgressBar(tabSheetSatellites_, "ProgressBarSat01", 32, 8, 169, 17);
-    firstBar->setRange(29, 55);
-    firstBar->SetPosition(29);
-    // Under the all-systems setting the tab shows every satellite here instead of in the rows.
-    skyTable_ = new SkyTable(tabSheetSatellites_);
-    skyTable_->setGeometry(0, 0, 557, 296);
-    skyTable_->hide();
+    skyTable_ = &tabSheetSatellites_->Table();
 
     tabSheetRadioHorizon_ = new PlotPage("TabSheetRadioHorizon", "ImageAzElDisplay", "");
     pageControlMain_->addTab(tabSheetRadioHorizon_, "My Radio Horizon");
@@ -294,35 +279,11 @@ void TFormSkyfence::FormCreate() {
     } catch (const Exception&) {
         // Settings that cannot be restored leave the design's in force.
     }
-    ConstructSatelliteRows();
+    tabSheetSatellites_->AddRows();
     satelliteRows_->Index(*this, *skyTable_);
     SetReceiver(ReceiverModeSetting(SettingsKey, comPort_->Name()).Read());
     popupMenuDisplay_->RestorePalette();
     grids_.SetUp(dataFolder_);
-}
-
-void TFormSkyfence::ConstructSatelliteRows() {
-    const QWidget* firstBar = Component<QWidget>("ProgressBarSat01");
-    const auto* firstBarRange = Component<TProgressBar>("ProgressBarSat01");
-    const QWidget* firstSat = Component<QWidget>("LabelSat01");
-    const QWidget* firstNum = Component<QWidget>("LabelNum01");
-    int barTop = firstBar->y();
-    int satTop = firstSat->y();
-    int numTop = firstNum->y();
-    for (int row = 2; row <= SatelliteRowCount; ++row) {
-        barTop += SatelliteRowPitch;
-        satTop += SatelliteRowPitch;
-        numTop += SatelliteRowPitch;
-        const std::string number = Format("%.2d", row);
-        MakeLabel(tabSheetSatellites_, ("LabelSat" + number).c_str(), " ", firstSat->x(), satTop)
-            ->resize(ChangingTextWidth, firstSat->height());
-        MakeLabel(tabSheetSatellites_, ("LabelNum" + number).c_str(),
-                  QString::fromStdString(number), firstNum->x(), numTop);
-        auto* bar =
-            MakeProgressBar(tabSheetSatellites_, QString::fromStdString("ProgressBarSat" + number),
-                            firstBar->x(), barTop, firstBar->width(), DefaultProgressBarHeight);
-        bar->setRange(firstBarRange->minimum(), firstBarRange->maximum());
-    }
 }
 
 void TFormSkyfence::showEvent(QShowEvent* event) {

@@ -32,6 +32,7 @@ class PlotMenu;
 class PlotPage;
 class ReceivePath;
 class ReceiverConnection;
+class SatellitePage;
 class SatelliteRows;
 class SkyTable;
 class SkyView;
@@ -105,7 +106,6 @@ private:
     void FormCreate();
     void FormShow();
     void FormClose();
-    void ConstructSatelliteRows();
     static void SetText(QLabel& label, const std::string& text);
     void ScheduleControlUpdates(bool first);
 
@@ -157,7 +157,7 @@ private:
     QDialog* aboutBox_ = nullptr;
 
     QTabWidget* pageControlMain_ = nullptr;
-    QWidget* tabSheetSatellites_ = nullptr;
+    SatellitePage* tabSheetSatellites_ = nullptr;
     PlotPage* tabSheetRadioHorizon_ = nullptr;
     PlotPage* tabSheetLoadedData_ = nullptr;
     QLabel* labelPosition_ = nullptr;
