@@ -106,6 +106,21 @@ TEST_F(MapResultsWindow, ProfileLineComesAndGoesWithItsMenuItem) {
     EXPECT_EQ(form.LiveBitmap().Image().convertToFormat(QImage::Format_RGB32), plain);
 }
 
+// Each switch of the plot's menu redraws it at once, and switched back draws it as it was.
+TEST_F(MapResultsWindow, PlotSwitchesRedrawTheLivePlot) {
+    TFormSkyfence& form = Start();
+    const auto drawn = [&] {
+        return form.LiveBitmap().Image().convertToFormat(QImage::Format_RGB32);
+    };
+    const QImage plain = drawn();
+    for (const char* name : {"MenuPopupFilled", "MenuPopupPolar", "MenuPopupProfile"}) {
+        Trigger(name);
+        EXPECT_NE(drawn(), plain) << name;
+        Trigger(name);
+        EXPECT_EQ(drawn(), plain) << name;
+    }
+}
+
 TEST_F(MapResultsWindow, ExportsTakeTheMapOfTheTabInView) {
     TFormSkyfence& form = Start();
     Trigger("MenuFileExportPicture");
