@@ -4,7 +4,6 @@
 #include "DesignComponents.h"
 #include "ExportDialogs.h"
 #include "PlotMenu.h"
-#include "PlotPage.h"
 #include "SatellitePage.h"
 #include "SatelliteRows.h"
 #include "SkyTable.h"
@@ -22,7 +21,6 @@
 #include "imaging/TwexImage.h"
 #include "platform/Exception.h"
 #include "platform/LocaleText.h"
-#include "platform/Mbcs.h"
 #include "serial/ComTexts.h"
 #include "serial/EComPort.h"
 #include "serial/SerialPortList.h"
@@ -494,14 +492,6 @@ void TFormSkyfence::SetReceiver(ReceiverMode mode) {
 void TFormSkyfence::ShowStatus(const QString& text) {
     statusArea_->Show(text);
     TSkyfenceApplication::LogStatus(FromQString(text));
-}
-
-TExtBitmap& TFormSkyfence::LiveBitmap() {
-    return tabSheetRadioHorizon_->Bitmap();
-}
-
-TExtBitmap& TFormSkyfence::LoadedBitmap() {
-    return tabSheetLoadedData_->Bitmap();
 }
 
 void TFormSkyfence::PlotBoth() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ControlUpdates.h"
+#include "PlotPage.h"
 #include "connection/ConnectionState.h"
 #include "horizon/HorizonGrids.h"
 #include "horizon/MapResults.h"
@@ -29,7 +30,6 @@ class QPushButton;
 class QTabWidget;
 class QTimer;
 class PlotMenu;
-class PlotPage;
 class ReceivePath;
 class ReceiverConnection;
 class SatellitePage;
@@ -90,8 +90,8 @@ public:
     // The file tab's difference of two maps, while it shows one.
     const std::optional<DifferenceMap>& Difference() const { return results_.Difference(); }
     int AverageWidth() const { return results_.Settings().AverageWidth; }
-    TExtBitmap& LiveBitmap();
-    TExtBitmap& LoadedBitmap();
+    TExtBitmap& LiveBitmap() { return tabSheetRadioHorizon_->Bitmap(); }
+    TExtBitmap& LoadedBitmap() { return tabSheetLoadedData_->Bitmap(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
