@@ -1,6 +1,13 @@
 #include "ButtonGlyph.h"
 
+#include "platform/Exception.h"
+#include "platform/TBitmap.h"
+
+#include <QFile>
 #include <QImage>
+
+#include <sstream>
+#include <string>
 
 QPixmap ButtonGlyph(const QImage& bitmap) {
     if (bitmap.isNull()) {
@@ -17,4 +24,19 @@ QPixmap ButtonGlyph(const QImage& bitmap) {
         }
     }
     return QPixmap::fromImage(glyph);
+}
+
+void LoadGlyph(TBitmap& glyph, const char* resource) {
+    QFile file(resource);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    std::istringstream stream(
+        std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    try {
+        glyph.LoadFromStream(stream);
+    } catch (const Exception&) {
+        // A missing glyph leaves the button without one.
+    }
 }

@@ -1,20 +1,17 @@
 #include "TFormSkyfence.h"
 
 #include "ButtonGlyph.h"
+#include "DesignComponents.h"
+#include "ExportDialogs.h"
+#include "PlotMenu.h"
+#include "SatellitePage.h"
 #include "SatelliteRows.h"
 #include "SkyTable.h"
 #include "StatusArea.h"
-#include "TProgressBar.h"
 #include "TSkyfenceApplication.h"
 #include "connection/ReceiverConnection.h"
 #include "connection/ReceiverSetup.h"
-#include "horizon/CompassLetters.h"
-#include "horizon/HorizonGrid.h"
-#include "horizon/HorizonPlot.h"
-#include "horizon/MapExport.h"
 #include "horizon/MouseReadout.h"
-#include "horizon/PaletteSetting.h"
-#include "horizon/PlotLegend.h"
 #include "horizon/ReceivePath.h"
 #include "horizon/ReceiverModeHint.h"
 #include "horizon/SatelliteTexts.h"
@@ -22,20 +19,15 @@
 #include "imaging/TExtBitmap.h"
 #include "imaging/TwexImage.h"
 #include "platform/Exception.h"
-#include "platform/Formatting.h"
 #include "platform/LocaleText.h"
-#include "platform/Mbcs.h"
 #include "serial/TComPort.h"
 #include "serial/widgets/EditPortSettings.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QCloseEvent>
 #include <QDialog>
-#include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
-#include <QInputDialog>
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
@@ -49,7 +41,6 @@
 #include <exception>
 #include <filesystem>
 #include <memory>
-#include <sstream>
 
 namespace {
 
@@ -61,61 +52,17 @@ constexpr auto RefreshInterval = 5000ms;
 // reader, long for a receiver that sends thousands of sentences a second.
 constexpr auto ControlUpdateDelay = 100ms;
 constexpr auto HousekeepingInterval = 120000ms;
-constexpr int SatelliteRowCount = 12;
-constexpr int SatelliteRowPitch = 24;
-constexpr int DefaultProgressBarHeight = 16;
-// Room for the longest text a label that changes can show, so it is never measured again.
-constexpr int ChangingTextWidth = 340;
+// Room for the longest text the read-out can show, so it is never measured again.
 constexpr int ReadoutWidth = 150;
 constexpr int StatusTextWidth = 300; // up to the read-out at x = 312
 
 constexpr const char* LoadDialogTitle = "Load existing data file";
 constexpr const char* CompareDialogTitle = "Compare with";
 
-constexpr std::array<int, 4> AverageWidths = {1, 2, 5, 10};
-constexpr std::array<const char*, 5> CompassNames = {"LabelNorth", "LabelEast", "LabelSouth",
-                                                     "LabelWest", "LabelNorth2"};
-constexpr std::array<const char*, 5> CompassCaptions = {"N", "E", "S", "W", "N"};
-constexpr std::array<int, 5> ProfileThresholds = {20, 25, 30, 35, 40};
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top) {
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(name);
-    label->setTextFormat(Qt::PlainText);
-    label->move(left, top);
-    label->adjustSize();
-    return label;
-}
-
-TProgressBar* MakeProgressBar(QWidget* parent, const QString& name, int left, int top, int width,
-                              int height) {
-    auto* bar = new TProgressBar(parent);
-    bar->setObjectName(name);
-    bar->setTextVisible(false);
-    bar->setGeometry(left, top, width, height);
-    return bar;
-}
-
-QTimer* MakeTimer(QObject* owner, const char* name, std::chrono::milliseconds interval,
-                  bool enabled) {
-    auto* timer = new QTimer(owner);
-    timer->setObjectName(name);
-    timer->setInterval(interval);
-    if (enabled) {
-        timer->start();
-    }
-    return timer;
-}
-
-QAction* MakeAction(QMenu* menu, const char* name, const char* caption) {
-    QAction* action = menu->addAction(QString::fromUtf8(caption));
-    action->setObjectName(name);
-    return action;
-}
-
 } // namespace
 
-TFormSkyfence::TFormSkyfence(const std::string& dataFolder) : dataFolder_(dataFolder) {
+TFormSkyfence::TFormSkyfence(const std::string& dataFolder)
+    : results_(grids_, PaletteSetting(SettingsKey)), dataFolder_(dataFolder) {
     setObjectName("FormSkyfence");
     setWindowTitle("Skyfence monitor - from Quillmoor Software, Tarnholm");
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -132,8 +79,8 @@ TFormSkyfence::TFormSkyfence(const std::string& dataFolder) : dataFolder_(dataFo
     ChooseDataFile = [this] { return ShowOpenDialog(); };
     RunSetup = [this](TCustomComPort&) { setup_->Edit(RunSetupDialog); };
     RunModal = [](QDialog& dialog) { dialog.exec(); };
-    ChooseExportFile = [this](const std::string& kind) { return ShowExportDialog(kind); };
-    ChoosePictureSize = [this] { return ShowPictureSizeDialog(); };
+    ChooseExportFile = [this](ExportKind kind) { return AskExportFile(this, dataFolder_, kind); };
+    ChoosePictureSize = [this] { return AskPictureSize(this); };
     FormCreate();
 }
 
@@ -189,29 +136,15 @@ void TFormSkyfence::CreateComponents() {
     pageControlMain_->setObjectName("PageControlMain");
     pageControlMain_->setGeometry(0, 0, 565, 325);
 
-    tabSheetSatellites_ = new QWidget;
-    tabSheetSatellites_->setObjectName("TabSheetSatellites");
+    tabSheetSatellites_ = new SatellitePage;
     pageControlMain_->addTab(tabSheetSatellites_, "Satellites");
-    QLabel* firstRow = MakeLabel(tabSheetSatellites_, "LabelSat01", " ", 208, 10);
-    firstRow->resize(ChangingTextWidth, firstRow->height());
-    MakeLabel(tabSheetSatellites_, "LabelNum01", "01", 16, 10);
-    auto* firstBar = MakeProgressBar(tabSheetSatellites_, "ProgressBarSat01", 32, 8, 169, 17);
-    firstBar->setRange(29, 55);
-    firstBar->SetPosition(29);
-    // Under the all-systems setting the tab shows every satellite here instead of in the rows.
-    skyTable_ = new SkyTable(tabSheetSatellites_);
-    skyTable_->setGeometry(0, 0, 557, 296);
-    skyTable_->hide();
+    skyTable_ = &tabSheetSatellites_->Table();
 
-    tabSheetRadioHorizon_ = new QWidget;
-    tabSheetRadioHorizon_->setObjectName("TabSheetRadioHorizon");
+    tabSheetRadioHorizon_ = new PlotPage("TabSheetRadioHorizon", "ImageAzElDisplay", "");
     pageControlMain_->addTab(tabSheetRadioHorizon_, "My Radio Horizon");
-    CreatePlotPage(tabSheetRadioHorizon_, "ImageAzElDisplay", "", true);
-
-    tabSheetLoadedData_ = new QWidget;
-    tabSheetLoadedData_->setObjectName("TabSheetLoadedData");
+    tabSheetRadioHorizon_->Image().setContextMenuPolicy(Qt::CustomContextMenu);
+    tabSheetLoadedData_ = new PlotPage("TabSheetLoadedData", "ImageAzElFromFile", "B");
     pageControlMain_->addTab(tabSheetLoadedData_, "Horizon from file");
-    CreatePlotPage(tabSheetLoadedData_, "ImageAzElFromFile", "B", false);
 
     pageControlMain_->setCurrentWidget(tabSheetRadioHorizon_);
 
@@ -233,26 +166,6 @@ void TFormSkyfence::CreateComponents() {
     openDialogLoadData_->setSizeGripEnabled(true);
 }
 
-void TFormSkyfence::CreatePlotPage(QWidget* page, const char* imageName, const char* suffix,
-                                   bool popup) {
-    auto* image = new TwexImage(page);
-    (popup ? imageAzElDisplay_ : imageAzElFromFile_) = image;
-    image->setObjectName(imageName);
-    image->setGeometry(8, 4, 540, 273);
-    image->setCursor(Qt::CrossCursor);
-    if (popup) {
-        image->setContextMenuPolicy(Qt::CustomContextMenu);
-    }
-    const std::size_t first = popup ? 0 : 5;
-    for (std::size_t i = 0; i < CompassNames.size(); ++i) {
-        const std::string name = std::string(CompassNames[i]) + suffix;
-        compassLabels_[first + i] = MakeLabel(page, name.c_str(), CompassCaptions[i], 0, 0);
-    }
-    // A page that is not shown hears of its size only when it is; place its letters now too.
-    page->installEventFilter(this);
-    PlaceCompassLetters(page);
-}
-
 void TFormSkyfence::CreateMenus() {
     QMenu* file = menuBar()->addMenu("&File");
     file->setObjectName("MenuFile");
@@ -271,73 +184,16 @@ void TFormSkyfence::CreateMenus() {
     help->setObjectName("MenuHelp");
     MakeAction(help, "MenuHelpAbout", "About...");
 
-    popupMenuDisplay_ = new QMenu(this);
-    popupMenuDisplay_->setObjectName("PopupMenuDisplay");
-    QMenu* average = popupMenuDisplay_->addMenu("Average");
-    average->setObjectName("MenuPopupAverage");
-    averageGroup_ = new QActionGroup(this);
-    averageGroup_->setExclusive(true);
-    for (std::size_t i = 0; i < AverageWidths.size(); ++i) {
-        const int width = AverageWidths[i];
-        QAction* item = average->addAction(QString::number(width));
-        item->setObjectName(QString("MenuPopupAverage%1").arg(width));
-        item->setCheckable(true);
-        item->setChecked(width == 1);
-        averageGroup_->addAction(item);
-        menuPopupAverage_[i] = item;
-    }
-    menuPopupFilled_ = MakeAction(popupMenuDisplay_, "MenuPopupFilled", "Filled");
-    menuPopupFilled_->setCheckable(true);
-    menuPopupPolar_ = MakeAction(popupMenuDisplay_, "MenuPopupPolar", "Polar");
-    menuPopupPolar_->setCheckable(true);
-    // Which map the live plot shows: all systems together, or one of them.
-    QMenu* system = popupMenuDisplay_->addMenu("System");
-    system->setObjectName("MenuPopupSystem");
-    auto* systemGroup = new QActionGroup(this);
-    systemGroup->setExclusive(true);
-    const auto addSystem = [&](std::optional<SatelliteSystem> choice, const char* caption) {
-        QAction* item = system->addAction(caption);
-        item->setObjectName(QString("MenuPopupSystem") + caption);
-        item->setCheckable(true);
-        item->setChecked(!choice);
-        systemGroup->addAction(item);
-        menuPopupSystems_.emplace_back(choice, item);
-    };
-    addSystem(std::nullopt, "All");
-    for (const SatelliteSystem each : AllSatelliteSystems) {
-        addSystem(each, SystemName(each));
-    }
-    menuPopupProfile_ = MakeAction(popupMenuDisplay_, "MenuPopupProfile", "Horizon profile");
-    menuPopupProfile_->setCheckable(true);
-    // The signal that counts as a clear view for the profile: what is enough depends on the
-    // receiver and its antenna.
-    QMenu* threshold = popupMenuDisplay_->addMenu("Profile threshold");
-    threshold->setObjectName("MenuPopupThreshold");
-    auto* thresholdGroup = new QActionGroup(this);
-    thresholdGroup->setExclusive(true);
-    for (const int decibels : ProfileThresholds) {
-        QAction* item = threshold->addAction(QString("%1 dB").arg(decibels));
-        item->setObjectName(QString("MenuPopupThreshold%1").arg(decibels));
-        item->setCheckable(true);
-        item->setChecked(decibels == profileThreshold_);
-        thresholdGroup->addAction(item);
-        connect(item, &QAction::triggered, this, TSkyfenceApplication::Guarded([this, decibels] {
-                    profileThreshold_ = decibels;
-                    PlotBoth();
-                }));
-    }
-    QMenu* colours = popupMenuDisplay_->addMenu("Colours");
-    colours->setObjectName("MenuPopupColours");
-    auto* paletteGroup = new QActionGroup(this);
-    paletteGroup->setExclusive(true);
-    for (const auto& [palette, name] : {std::pair{Palette::Grey, "MenuPopupPaletteGrey"},
-                                        std::pair{Palette::Viridis, "MenuPopupPaletteViridis"}}) {
-        QAction* item = colours->addAction(ToQString(PaletteToText(palette)));
-        item->setObjectName(name);
-        item->setCheckable(true);
-        paletteGroup->addAction(item);
-        menuPopupPalettes_.emplace_back(palette, item);
-    }
+    popupMenuDisplay_ = new PlotMenu(this, results_, [this](PlotMenu::Plots plots) {
+        if (plots == PlotMenu::Plots::Live) {
+            PlotLive();
+            return;
+        }
+        PlotBoth();
+        for (PlotPage* page : {tabSheetRadioHorizon_, tabSheetLoadedData_}) {
+            page->ShowCompassLetters(!results_.Settings().Polar);
+        }
+    });
 }
 
 void TFormSkyfence::ConnectHandlers() {
@@ -354,16 +210,11 @@ void TFormSkyfence::ConnectHandlers() {
             App::Guarded([this] { MenuFileLoadExistingResultsClick(); }));
     connect(Component<QAction>("MenuFileCompare"), &QAction::triggered, this,
             App::Guarded([this] { MenuFileCompareClick(); }));
-    for (const auto& [name, kind] :
-         {std::pair{"MenuFileExportPicture", "picture"}, std::pair{"MenuFileExportCells", "cells"},
-          std::pair{"MenuFileExportProfile", "profile"}}) {
+    for (const auto& [name, kind] : {std::pair{"MenuFileExportPicture", ExportKind::Picture},
+                                     std::pair{"MenuFileExportCells", ExportKind::Cells},
+                                     std::pair{"MenuFileExportProfile", ExportKind::Profile}}) {
         connect(Component<QAction>(name), &QAction::triggered, this,
-                App::Guarded([this, kind = std::string(kind)] { MenuFileExportClick(kind); }));
-    }
-    connect(menuPopupProfile_, &QAction::triggered, this, App::Guarded([this] { PlotBoth(); }));
-    for (const auto& [palette, item] : menuPopupPalettes_) {
-        connect(item, &QAction::triggered, this,
-                App::Guarded([this, choice = palette] { MenuPopupPaletteClick(choice); }));
+                App::Guarded([this, kind] { MenuFileExportClick(kind); }));
     }
     connect(Component<QAction>("MenuFileExit"), &QAction::triggered, this,
             App::Guarded([this] { MenuFileExitClick(); }));
@@ -373,23 +224,11 @@ void TFormSkyfence::ConnectHandlers() {
             App::Guarded([this] { MenuHelpAboutClick(); }));
     connect(bitBtnStartStop_, &QPushButton::clicked, this,
             App::Guarded([this] { BitBtnStartStopClick(); }));
-    for (QAction* item : menuPopupAverage_) {
-        connect(item, &QAction::triggered, this,
-                App::Guarded([this, item] { MenuPopupAverageClick(item); }));
-    }
-    connect(menuPopupFilled_, &QAction::triggered, this,
-            App::Guarded([this] { MenuPopupFilledClick(); }));
-    connect(menuPopupPolar_, &QAction::triggered, this,
-            App::Guarded([this] { MenuPopupPolarClick(); }));
-    for (const auto& [choice, item] : menuPopupSystems_) {
-        connect(item, &QAction::triggered, this,
-                App::Guarded([this, system = choice] { MenuPopupSystemClick(system); }));
-    }
     receivePath_->OnReceiverModeHint = [this] { ShowStatus(ReceiverModeHint::Text()); };
-    connect(
-        imageAzElDisplay_, &QWidget::customContextMenuRequested, this,
-        [this](const QPoint& at) { popupMenuDisplay_->popup(imageAzElDisplay_->mapToGlobal(at)); });
-    for (TwexImage* image : {imageAzElDisplay_, imageAzElFromFile_}) {
+    TwexImage* live = &tabSheetRadioHorizon_->Image();
+    connect(live, &QWidget::customContextMenuRequested, this,
+            [this, live](const QPoint& at) { popupMenuDisplay_->popup(live->mapToGlobal(at)); });
+    for (TwexImage* image : {live, &tabSheetLoadedData_->Image()}) {
         image->OnMouseMove = [this](TwexImage&, Qt::KeyboardModifiers, int x, int y) {
             App::Guarded([this, x, y] { ImageAzElMouseMove(x, y); })();
         };
@@ -401,59 +240,14 @@ void TFormSkyfence::ConnectHandlers() {
 
 void TFormSkyfence::FormCreate() {
     setFont(QApplication::font());
-    SetUpPlotBitmap(*imageAzElDisplay_, liveBitmap_);
-    SetUpPlotBitmap(*imageAzElFromFile_, loadedBitmap_);
+    tabSheetRadioHorizon_->SetUpBitmap();
+    tabSheetLoadedData_->SetUpBitmap();
     LoadGlyphs();
-    ConstructSatelliteRows();
+    tabSheetSatellites_->AddRows();
     satelliteRows_->Index(*this, *skyTable_);
     setup_->Restore();
-    palette_ = PaletteSetting(SettingsKey).Read();
-    for (const auto& [choice, item] : menuPopupPalettes_) {
-        item->setChecked(choice == palette_);
-    }
-    averageWidth_ = 1;
-    for (std::size_t i = 0; i < AverageWidths.size(); ++i) {
-        menuPopupAverage_[i]->setText(QString::number(AverageWidths[i]) + ToQString(DegreeSign));
-    }
+    popupMenuDisplay_->RestorePalette();
     grids_.SetUp(dataFolder_);
-}
-
-void TFormSkyfence::SetUpPlotBitmap(TwexImage& image, TExtBitmap*& bitmap) {
-    auto owned = std::make_unique<TExtBitmap>();
-    bitmap = owned.get();
-    image.Picture().SetGraphic(std::move(owned));
-    bitmap->SetHeight(image.height());
-    bitmap->SetWidth(image.width());
-    bitmap->SetPixelFormat(TPixelFormat::pf8bit);
-    // The picture shows exactly the grey levels the plot draws.
-    bitmap->MakeGreyPalette();
-    bitmap->FillRect({0, 0, bitmap->Width(), bitmap->Height()}, 0xFFFFFF);
-    // Sized to its picture from now on; before, the empty picture would have shrunk it.
-    image.SetAutoSize(true);
-}
-
-void TFormSkyfence::ConstructSatelliteRows() {
-    const QWidget* firstBar = Component<QWidget>("ProgressBarSat01");
-    const auto* firstBarRange = Component<TProgressBar>("ProgressBarSat01");
-    const QWidget* firstSat = Component<QWidget>("LabelSat01");
-    const QWidget* firstNum = Component<QWidget>("LabelNum01");
-    int barTop = firstBar->y();
-    int satTop = firstSat->y();
-    int numTop = firstNum->y();
-    for (int row = 2; row <= SatelliteRowCount; ++row) {
-        barTop += SatelliteRowPitch;
-        satTop += SatelliteRowPitch;
-        numTop += SatelliteRowPitch;
-        const std::string number = Format("%.2d", row);
-        MakeLabel(tabSheetSatellites_, ("LabelSat" + number).c_str(), " ", firstSat->x(), satTop)
-            ->resize(ChangingTextWidth, firstSat->height());
-        MakeLabel(tabSheetSatellites_, ("LabelNum" + number).c_str(),
-                  QString::fromStdString(number), firstNum->x(), numTop);
-        auto* bar =
-            MakeProgressBar(tabSheetSatellites_, QString::fromStdString("ProgressBarSat" + number),
-                            firstBar->x(), barTop, firstBar->width(), DefaultProgressBarHeight);
-        bar->setRange(firstBarRange->minimum(), firstBarRange->maximum());
-    }
 }
 
 void TFormSkyfence::showEvent(QShowEvent* event) {
@@ -519,22 +313,8 @@ void TFormSkyfence::FormCloseQuery() {
 }
 
 void TFormSkyfence::LoadGlyphs() {
-    const auto load = [](TBitmap& glyph, const char* resource) {
-        QFile file(resource);
-        if (!file.open(QIODevice::ReadOnly)) {
-            return;
-        }
-        const QByteArray bytes = file.readAll();
-        std::istringstream stream(
-            std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-        try {
-            glyph.LoadFromStream(stream);
-        } catch (const Exception&) {
-            // A missing glyph leaves the button without one.
-        }
-    };
-    load(glyphLedOff_, ":/bitmaps/LEDOFF");
-    load(glyphLedOn_, ":/bitmaps/LEDON");
+    LoadGlyph(glyphLedOff_, ":/bitmaps/LEDOFF");
+    LoadGlyph(glyphLedOn_, ":/bitmaps/LEDON");
     if (!glyphLedOff_.Empty()) {
         bitBtnStartStop_->setIcon(ButtonGlyph(glyphLedOff_.Image()));
     }
@@ -583,9 +363,7 @@ void TFormSkyfence::MenuFileLoadExistingResultsClick() {
     if (!path) {
         return;
     }
-    grids_.LoadedFileName = *path;
-    grids_.LoadGrid(*path);
-    difference_.reset();
+    results_.Load(*path);
     PlotLoaded();
     pageControlMain_->setCurrentWidget(tabSheetLoadedData_);
 }
@@ -642,14 +420,6 @@ void TFormSkyfence::ShowReceiver(ReceiverMode mode) {
     }
 }
 
-void TFormSkyfence::MenuPopupSystemClick(std::optional<SatelliteSystem> system) {
-    plotSystem_ = system;
-    for (const auto& [choice, item] : menuPopupSystems_) {
-        item->setChecked(choice == plotSystem_);
-    }
-    PlotLive();
-}
-
 // The status area appears with its first message: the program often runs unattended, so nothing
 // here waits for the user, and the session's log keeps what it said.
 void TFormSkyfence::ShowStatus(const QString& text) {
@@ -657,150 +427,54 @@ void TFormSkyfence::ShowStatus(const QString& text) {
     TSkyfenceApplication::LogStatus(FromQString(text));
 }
 
-PlotSettings TFormSkyfence::CurrentPlotSettings() const {
-    PlotSettings settings{averageWidth_, menuPopupFilled_->isChecked(),
-                          menuPopupPolar_->isChecked()};
-    settings.Colours = palette_;
-    settings.ProfileLine = menuPopupProfile_->isChecked();
-    settings.ProfileThreshold = profileThreshold_;
-    return settings;
-}
-
 void TFormSkyfence::PlotBoth() {
     PlotLive();
     PlotLoaded();
 }
 
-// The grey plot is the picture it always was; the colour palette brings its key along.
 void TFormSkyfence::PlotLive() {
-    PlotHorizon(*liveBitmap_, grids_.LiveMap(plotSystem_), CurrentPlotSettings());
-    DrawPaletteLegend(*liveBitmap_, palette_);
+    results_.DrawLive(LiveBitmap());
 }
 
 void TFormSkyfence::PlotLoaded() {
-    if (difference_) {
-        PlotDifference(*loadedBitmap_, *difference_, menuPopupPolar_->isChecked());
-        DrawDifferenceLegend(*loadedBitmap_, *difference_);
-        return;
-    }
-    PlotHorizon(*loadedBitmap_, grids_.LoadedGrid, CurrentPlotSettings());
-    if (static_cast<int>(grids_.LoadedGrid.Count()) == GridAzimuths) {
-        DrawPaletteLegend(*loadedBitmap_, palette_);
-    }
-}
-
-void TFormSkyfence::MenuPopupPaletteClick(Palette palette) {
-    palette_ = palette;
-    for (const auto& [choice, item] : menuPopupPalettes_) {
-        item->setChecked(choice == palette_);
-    }
-    PlotBoth();
-    PaletteSetting(SettingsKey).Write(palette_);
+    results_.DrawLoaded(LoadedBitmap());
 }
 
 // The map loaded first is "before"; the one chosen here "after": what moving the antenna gained
 // shows in red, what it lost in blue.
 void TFormSkyfence::MenuFileCompareClick() {
-    if (grids_.LoadedGrid.Count() != 360) {
-        throw Exception("Load the map to compare with first (File > Load ...).");
-    }
+    results_.RequireLoadedMap();
     // The same dialog as for Load, titled as the menu names what it is for.
     openDialogLoadData_->setWindowTitle(CompareDialogTitle);
     const std::optional<std::string> path = ChooseDataFile ? ChooseDataFile() : std::nullopt;
     if (!path) {
         return;
     }
-    TStringList after;
-    after.LoadFromFile(*path);
-    difference_.emplace(grids_.LoadedGrid, after);
+    results_.Compare(*path);
     PlotLoaded();
     pageControlMain_->setCurrentWidget(tabSheetLoadedData_);
 }
 
 // The file tab's map (or difference) while it is in view, the live map otherwise.
-MapExport TFormSkyfence::CurrentMap() const {
-    if (pageControlMain_->currentWidget() == tabSheetLoadedData_) {
-        if (difference_) {
-            return MapExport(*difference_, menuPopupPolar_->isChecked());
-        }
-        if (grids_.LoadedGrid.Count() != 360) {
-            throw Exception("No map is loaded on this tab (File > Load ...).");
-        }
-        return MapExport(grids_.LoadedGrid, CurrentPlotSettings());
-    }
-    return MapExport(grids_.LiveMap(plotSystem_), CurrentPlotSettings());
-}
-
-void TFormSkyfence::MenuFileExportClick(const std::string& kind) {
-    const MapExport map = CurrentMap();
+void TFormSkyfence::MenuFileExportClick(ExportKind kind) {
+    const MapExport map = pageControlMain_->currentWidget() == tabSheetLoadedData_
+                              ? results_.LoadedExport()
+                              : results_.LiveExport();
     std::optional<QSize> size;
-    if (kind == "picture" && !(size = ChoosePictureSize ? ChoosePictureSize() : std::nullopt)) {
+    if (kind == ExportKind::Picture &&
+        !(size = ChoosePictureSize ? ChoosePictureSize() : std::nullopt)) {
         return;
     }
     const std::optional<std::string> path =
         ChooseExportFile ? ChooseExportFile(kind) : std::nullopt;
-    if (!path) {
-        return;
-    }
-    if (kind == "picture") {
-        map.SavePicture(*path, *size);
-    } else if (kind == "cells") {
-        map.SaveCells(*path);
-    } else {
-        map.SaveProfile(*path);
-    }
-}
-
-std::optional<std::string> TFormSkyfence::ShowExportDialog(const std::string& kind) {
-    const bool picture = kind == "picture";
-    const QString file = QFileDialog::getSaveFileName(
-        this, picture ? "Export picture" : QString::fromStdString("Export " + kind),
-        QString::fromStdString(dataFolder_ +
-                               (picture ? "Skyfence.png" : "Skyfence-" + kind + ".csv")),
-        picture ? "PNG pictures (*.png)" : "CSV tables (*.csv)");
-    return file.isEmpty() ? std::nullopt : std::optional(FromQString(file));
-}
-
-std::optional<QSize> TFormSkyfence::ShowPictureSizeDialog() {
-    const QStringList sizes = {"800 x 600", "1200 x 900", "1600 x 1200", "2400 x 1800"};
-    bool chosen = false;
-    const QString size =
-        QInputDialog::getItem(this, "Export picture", "Size in pixels:", sizes, 1, false, &chosen);
-    if (!chosen) {
-        return std::nullopt;
-    }
-    const QStringList sides = size.split(" x ");
-    return QSize(sides.at(0).toInt(), sides.at(1).toInt());
-}
-
-void TFormSkyfence::MenuPopupAverageClick(QAction* sender) {
-    for (std::size_t i = 0; i < AverageWidths.size(); ++i) {
-        if (menuPopupAverage_[i] == sender) {
-            averageWidth_ = AverageWidths[i];
-        }
-    }
-    for (std::size_t i = 0; i < AverageWidths.size(); ++i) {
-        menuPopupAverage_[i]->setChecked(AverageWidths[i] == averageWidth_);
-    }
-    PlotBoth();
-}
-
-// The menu has already inverted its check mark when the item was chosen.
-void TFormSkyfence::MenuPopupFilledClick() {
-    PlotBoth();
-}
-
-void TFormSkyfence::MenuPopupPolarClick() {
-    PlotBoth();
-    const bool visible = !menuPopupPolar_->isChecked();
-    for (QLabel* label : compassLabels_) {
-        label->setVisible(visible);
+    if (path) {
+        map.Save(kind, *path, size.value_or(QSize()));
     }
 }
 
 void TFormSkyfence::ImageAzElMouseMove(int x, int y) {
     const std::optional<std::string> caption = MouseReadoutCaption(
-        menuPopupPolar_->isChecked(), liveBitmap_->Width(), liveBitmap_->Height(), x, y);
+        results_.Settings().Polar, LiveBitmap().Width(), LiveBitmap().Height(), x, y);
     if (caption) {
         SetText(*labelMouseAzEl_, *caption);
     }
@@ -808,28 +482,4 @@ void TFormSkyfence::ImageAzElMouseMove(int x, int y) {
 
 void TFormSkyfence::ImageAzElMouseLeave() {
     labelMouseAzEl_->setText(MouseReadoutIdleCaption);
-}
-
-bool TFormSkyfence::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Resize &&
-        (watched == tabSheetRadioHorizon_ || watched == tabSheetLoadedData_)) {
-        PlaceCompassLetters(static_cast<QWidget*>(watched));
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
-// TabSheetRadioHorizonResize and TabSheetLoadedDataResize.
-void TFormSkyfence::PlaceCompassLetters(QWidget* page) {
-    const bool live = page == tabSheetRadioHorizon_;
-    const TwexImage* image = live ? imageAzElDisplay_ : imageAzElFromFile_;
-    const std::size_t first = live ? 0 : 5;
-    std::array<int, 5> widths{};
-    for (std::size_t i = 0; i < widths.size(); ++i) {
-        widths[i] = compassLabels_[first + i]->width();
-    }
-    const auto positions =
-        CompassLetterPositions({image->x(), image->y(), image->width(), image->height()}, widths);
-    for (std::size_t i = 0; i < positions.size(); ++i) {
-        compassLabels_[first + i]->move(positions[i].Left, positions[i].Top);
-    }
 }

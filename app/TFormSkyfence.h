@@ -1,12 +1,10 @@
 #pragma once
 
 #include "ControlUpdates.h"
+#include "PlotPage.h"
 #include "connection/ConnectionState.h"
-#include "horizon/DifferenceMap.h"
 #include "horizon/HorizonGrids.h"
-#include "horizon/HorizonProfile.h"
-#include "horizon/Palette.h"
-#include "horizon/PlotSettings.h"
+#include "horizon/MapResults.h"
 #include "horizon/ReceiverMode.h"
 #include "horizon/SatelliteSystem.h"
 #include "platform/TBitmap.h"
@@ -16,7 +14,6 @@
 #include <QMainWindow>
 #include <QSize>
 
-#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -26,17 +23,17 @@
 
 class QAction;
 class QDialog;
-class QActionGroup;
 class QFileDialog;
 class QLabel;
 class QMenu;
 class QPushButton;
 class QTabWidget;
 class QTimer;
-class MapExport;
+class PlotMenu;
 class ReceivePath;
 class ReceiverConnection;
 class ReceiverSetup;
+class SatellitePage;
 class SatelliteRows;
 class SkyTable;
 class SkyView;
@@ -45,7 +42,6 @@ class TProgressBar;
 class TComPort;
 class TCustomComPort;
 class TExtBitmap;
-class TwexImage;
 
 // The program's one window: the satellite table, the position line, the live plot and the plot
 // of a loaded data file, the timers that redraw and save the live grid, and the menus.
@@ -72,9 +68,8 @@ public:
     std::function<void(TCustomComPort& port)> RunSetup;
     // Shows a dialog modally; QDialog::exec unless replaced (tests do).
     std::function<void(QDialog& dialog)> RunModal;
-    // Picks the file an export writes (`kind` names it: "picture", "cells", "profile"), and the
-    // picture's size; dialogs unless replaced (tests do).
-    std::function<std::optional<std::string>(const std::string& kind)> ChooseExportFile;
+    // Picks the file an export writes, and the picture's size; dialogs unless replaced (tests do).
+    std::function<std::optional<std::string>(ExportKind kind)> ChooseExportFile;
     std::function<std::optional<QSize>()> ChoosePictureSize;
 
     // The box "About..." shows; made by the program after the window, not owned here.
@@ -90,33 +85,29 @@ public:
     // The port's and the receiver setting, and the setup that changes them.
     ReceiverSetup& Setup() { return *setup_; }
     // The map the live plot shows: the combined one (no system) or one system's.
-    std::optional<SatelliteSystem> PlotSystem() const { return plotSystem_; }
-    Palette PlotPalette() const { return palette_; }
+    std::optional<SatelliteSystem> PlotSystem() const { return results_.System(); }
+    Palette PlotPalette() const { return results_.Settings().Colours; }
     // The file tab's difference of two maps, while it shows one.
-    const std::optional<DifferenceMap>& Difference() const { return difference_; }
-    int AverageWidth() const { return averageWidth_; }
-    TExtBitmap& LiveBitmap() { return *liveBitmap_; }
-    TExtBitmap& LoadedBitmap() { return *loadedBitmap_; }
+    const std::optional<DifferenceMap>& Difference() const { return results_.Difference(); }
+    int AverageWidth() const { return results_.Settings().AverageWidth; }
+    TExtBitmap& LiveBitmap() { return tabSheetRadioHorizon_->Bitmap(); }
+    TExtBitmap& LoadedBitmap() { return tabSheetLoadedData_->Bitmap(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
     void CreateComponents();
     void CreateMenus();
-    void CreatePlotPage(QWidget* page, const char* imageName, const char* suffix, bool popup);
     void ConnectHandlers();
 
     void FormCreate();
     void FormShow();
     void FormClose();
-    void ConstructSatelliteRows();
     static void SetText(QLabel& label, const std::string& text);
     void ScheduleControlUpdates(bool first);
-    void SetUpPlotBitmap(TwexImage& image, TExtBitmap*& bitmap);
 
     void TimerRefreshTimer();
     void TimerHousekeepingTimer();
@@ -133,24 +124,14 @@ private:
     void MenuFileExitClick();
     void MenuHelpAboutClick();
 
-    void MenuPopupAverageClick(QAction* sender);
-    void MenuPopupFilledClick();
-    void MenuPopupPolarClick();
-    void MenuPopupSystemClick(std::optional<SatelliteSystem> system);
-    void MenuPopupPaletteClick(Palette palette);
     void MenuFileCompareClick();
-    void MenuFileExportClick(const std::string& kind);
-    MapExport CurrentMap() const;
-    std::optional<std::string> ShowExportDialog(const std::string& kind);
-    std::optional<QSize> ShowPictureSizeDialog();
+    void MenuFileExportClick(ExportKind kind);
     void PlotLive();
     void PlotLoaded();
     void ShowStatus(const QString& text);
     void ImageAzElMouseMove(int x, int y);
     void ImageAzElMouseLeave();
-    void PlaceCompassLetters(QWidget* page);
 
-    PlotSettings CurrentPlotSettings() const;
     void PlotBoth();
     std::optional<std::string> ShowOpenDialog();
 
@@ -164,6 +145,7 @@ private:
     TBitmap glyphLedOn_;
 
     HorizonGrids grids_;
+    MapResults results_;
     // The table the receive path shows in; gone after it.
     std::unique_ptr<SatelliteRows> satelliteRows_;
     // Raises grids_.HorizonGrid; gone before the grids and the port.
@@ -173,18 +155,13 @@ private:
     // The settings of both, and reception around their setup; gone before either.
     std::unique_ptr<ReceiverSetup> setup_;
     std::string dataFolder_;
-    int averageWidth_ = 1;
     bool shown_ = false;
     QDialog* aboutBox_ = nullptr;
-    TExtBitmap* liveBitmap_ = nullptr;   // owned by the picture of ImageAzElDisplay
-    TExtBitmap* loadedBitmap_ = nullptr; // owned by the picture of ImageAzElFromFile
 
     QTabWidget* pageControlMain_ = nullptr;
-    QWidget* tabSheetSatellites_ = nullptr;
-    QWidget* tabSheetRadioHorizon_ = nullptr;
-    QWidget* tabSheetLoadedData_ = nullptr;
-    TwexImage* imageAzElDisplay_ = nullptr;
-    TwexImage* imageAzElFromFile_ = nullptr;
+    SatellitePage* tabSheetSatellites_ = nullptr;
+    PlotPage* tabSheetRadioHorizon_ = nullptr;
+    PlotPage* tabSheetLoadedData_ = nullptr;
     QLabel* labelPosition_ = nullptr;
     QLabel* labelMouseAzEl_ = nullptr;
     QPushButton* bitBtnStartStop_ = nullptr;
@@ -193,20 +170,8 @@ private:
     QTimer* timerHousekeeping_ = nullptr;
     QTimer* timerControlUpdates_ = nullptr;
     QFileDialog* openDialogLoadData_ = nullptr;
-    QMenu* popupMenuDisplay_ = nullptr;
-    QActionGroup* averageGroup_ = nullptr;
-    std::array<QAction*, 4> menuPopupAverage_{};
-    QAction* menuPopupFilled_ = nullptr;
-    QAction* menuPopupPolar_ = nullptr;
-    std::vector<std::pair<std::optional<SatelliteSystem>, QAction*>> menuPopupSystems_;
-    std::optional<SatelliteSystem> plotSystem_;
-    Palette palette_ = DefaultPalette;
-    QAction* menuPopupProfile_ = nullptr;
-    int profileThreshold_ = HorizonProfile::DefaultThreshold;
-    std::vector<std::pair<Palette, QAction*>> menuPopupPalettes_;
-    std::optional<DifferenceMap> difference_;
+    PlotMenu* popupMenuDisplay_ = nullptr;
     SkyTable* skyTable_ = nullptr;
-    std::array<QLabel*, 10> compassLabels_{};
     ControlUpdates controlUpdates_;
     StatusArea* statusArea_ = nullptr;
 };

@@ -3,11 +3,11 @@
 #include "horizon/HorizonGrid.h"
 #include "horizon/HorizonGrids.h"
 #include "horizon/HorizonPlot.h"
+#include "horizon/PlotSettings.h"
 #include "imaging/TExtBitmap.h"
 #include "platform/Exception.h"
 #include "tests/TemporaryFolder.h"
 
-#include <array>
 #include <string>
 
 namespace {
@@ -15,7 +15,6 @@ namespace {
 // The plot images of the window.
 constexpr int ImageWidth = 540;
 constexpr int ImageHeight = 273;
-constexpr std::array AverageWidths{1, 2, 5, 10};
 
 TExtBitmap PlotImage() {
     TExtBitmap bitmap;

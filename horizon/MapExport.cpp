@@ -6,6 +6,18 @@
 #include "PngFile.h"
 #include "platform/Exception.h"
 
+const char* ExportKindName(ExportKind kind) {
+    switch (kind) {
+    case ExportKind::Picture:
+        return "picture";
+    case ExportKind::Cells:
+        return "cells";
+    case ExportKind::Profile:
+        break;
+    }
+    return "profile";
+}
+
 MapExport::MapExport(TStringList grid, const PlotSettings& settings)
     : grid_(std::move(grid)), settings_(settings) {}
 
@@ -32,4 +44,18 @@ void MapExport::SaveProfile(const std::string& path) const {
                         "itself.");
     }
     SaveProfileCsv(path, HorizonProfile(grid_, settings_.ProfileThreshold));
+}
+
+void MapExport::Save(ExportKind kind, const std::string& path, QSize size) const {
+    switch (kind) {
+    case ExportKind::Picture:
+        SavePicture(path, size);
+        return;
+    case ExportKind::Cells:
+        SaveCells(path);
+        return;
+    case ExportKind::Profile:
+        break;
+    }
+    SaveProfile(path);
 }

@@ -9,6 +9,12 @@
 #include <optional>
 #include <string>
 
+// What a user takes away of a map.
+enum class ExportKind { Picture, Cells, Profile };
+
+// "picture", "cells" or "profile": how dialogs and file names call it.
+const char* ExportKindName(ExportKind kind);
+
 // One map as a user takes it away: the annotated picture, the raised cells and the horizon
 // profile, each written atomically and failing with a message that names the file. A map of
 // received signal or the difference of two; the window exports whichever its tab shows.
@@ -21,6 +27,8 @@ public:
     void SaveCells(const std::string& path) const;
     // A difference has no horizon: raises Exception saying so.
     void SaveProfile(const std::string& path) const;
+    // The export of `kind`; `size` is the picture's, unused by the tables.
+    void Save(ExportKind kind, const std::string& path, QSize size) const;
 
 private:
     TStringList grid_;

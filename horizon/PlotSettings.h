@@ -3,10 +3,15 @@
 #include "HorizonProfile.h"
 #include "Palette.h"
 
+#include <array>
+
+// The azimuth widths a plot may merge: each divides the grid's 360 degrees.
+inline constexpr std::array<int, 4> AverageWidths = {1, 2, 5, 10};
+
 // The plot settings the window keeps for both plots; not saved between runs (the palette is
 // kept by PaletteSetting).
 struct PlotSettings {
-    int AverageWidth = 1; // azimuth degrees merged: 1, 2, 5 or 10
+    int AverageWidth = 1; // azimuth degrees merged: one of AverageWidths
     bool Filled = false;
     bool Polar = false;
     Palette Colours = DefaultPalette;

@@ -3,10 +3,10 @@
 #include "EReplayUsage.h"
 #include "FileIdentity.h"
 #include "horizon/MapPicture.h"
+#include "horizon/PlotSettings.h"
 #include "horizon/SystemGrids.h"
 
 #include <algorithm>
-#include <array>
 #include <filesystem>
 #include <set>
 
@@ -34,9 +34,7 @@ std::size_t ParseBlockSize(const std::string& text) {
 }
 
 int ParseAverageWidth(const std::string& text) {
-    // The widths the window's menu offers: each divides 360.
-    constexpr std::array widths{1, 2, 5, 10};
-    for (const int width : widths) {
+    for (const int width : AverageWidths) {
         if (text == std::to_string(width)) {
             return width;
         }
