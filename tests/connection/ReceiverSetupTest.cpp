@@ -2,9 +2,9 @@
 // storing both settings, and the rows, whose local gpsd is asked without keeping the caller.
 #include "connection/ReceiverSetup.h"
 #include "connection/ReceiverConnection.h"
+#include "device/serial/PseudoTerminal.h"
 #include "horizon/ReceivePath.h"
 #include "horizon/ReceiverModeSetting.h"
-#include "device/serial/PseudoTerminal.h"
 #include "platform/TRegistry.h"
 #include "serial/EComPort.h"
 #include "serial/TComPort.h"
