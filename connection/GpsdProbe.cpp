@@ -46,18 +46,22 @@ bool GpsdProbe::Answers(const std::string& address, std::chrono::milliseconds li
     return stream.GreetingState() == GpsdStream::Greeting::Received;
 }
 
-QFuture<bool> GpsdProbe::AnswersLater(const std::string& address, std::chrono::milliseconds limit) {
+QFuture<GpsdProbe::Items> GpsdProbe::AnswersLater(const std::string& address,
+                                                  std::function<Items(bool answers)> items,
+                                                  std::chrono::milliseconds limit) {
     // Shared, as the pool takes only calls that can be copied.
-    auto promise = std::make_shared<QPromise<bool>>();
-    QFuture<bool> answer = promise->future();
+    auto promise = std::make_shared<QPromise<Items>>();
+    QFuture<Items> answer = promise->future();
     promise->start();
-    QThreadPool::globalInstance()->start([promise, address, limit] {
+    QThreadPool::globalInstance()->start([promise, address, items = std::move(items), limit] {
+        bool answers = false;
         try {
-            promise->addResult(Answers(address, limit));
-        } catch (...) {
-            // Raised on a thread of the pool, it would end the program: the future carries it.
-            promise->setException(std::current_exception());
+            answers = Answers(address, limit);
+        } catch (const std::exception&) {
+            // Raised on a thread of the pool it would end the program; the setup only misses an
+            // entry it could have offered.
         }
+        promise->addResult(items(answers));
         promise->finish();
     });
     return answer;

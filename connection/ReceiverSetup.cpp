@@ -60,7 +60,7 @@ ReceiverSetup::Rows ReceiverSetup::MakeRows() const {
          {}},
         {NetworkSourceChoice::Caption, network.Items(), 0, true, network.Text(), {}}};
     rows.network.laterItems =
-        GpsdProbe::AnswersLater(localGpsd_).then([port, serialPorts](bool answers) {
+        GpsdProbe::AnswersLater(localGpsd_, [port, serialPorts](bool answers) {
             return NetworkSourceChoice(port, answers, serialPorts).Items();
         });
     return rows;
