@@ -214,7 +214,7 @@ void TFormSkyfence::ConnectHandlers() {
                                      std::pair{"MenuFileExportCells", ExportKind::Cells},
                                      std::pair{"MenuFileExportProfile", ExportKind::Profile}}) {
         connect(Component<QAction>(name), &QAction::triggered, this,
-                App::Guarded([this, kind] { MenuFileExportClick(kind); }));
+                App::Guarded([this, chosen = kind] { MenuFileExportClick(chosen); }));
     }
     connect(Component<QAction>("MenuFileExit"), &QAction::triggered, this,
             App::Guarded([this] { MenuFileExitClick(); }));
