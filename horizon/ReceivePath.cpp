@@ -16,7 +16,7 @@ constexpr std::int32_t GpsOnlyMessageCount = 3;
 ReceivePath::ReceivePath(HorizonGrids& grids, SatelliteTable& table, PositionLine showPosition,
                          ReceiverModeHint::Clock clock)
     : grids_(grids), table_(table), showPosition_(std::move(showPosition)),
-      clock_(std::move(clock)), hint_(clock_) {
+      clock_(std::move(clock)), sky_(clock_), hint_(clock_) {
     MakeHint();
     MakePackets();
 }

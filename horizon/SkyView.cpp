@@ -16,19 +16,22 @@ bool Stronger(const InViewSatellite& a, const InViewSatellite& b) {
 
 } // namespace
 
+SkyView::SkyView(Clock clock) : clock_(std::move(clock)) {}
+
 void SkyView::Take(std::string_view talker, const MultiSystemSentence& sentence) {
+    const auto now = clock_();
     CycleKey key{std::string(talker), sentence.SignalId};
     auto tracked = cycles_.find(key);
     if (sentence.MessageNumber == 1) {
         if (tracked != cycles_.end() && tracked->second.startedRound == round_) {
-            StartRound();
+            StartRound(now);
             tracked = cycles_.find(key);
         }
         if (tracked == cycles_.end()) {
             if (cycles_.size() >= MaxCycles) {
                 return;
             }
-            tracked = cycles_.emplace(std::move(key), TrackedCycle{{}, round_, round_}).first;
+            tracked = cycles_.emplace(std::move(key), TrackedCycle{{}, round_, round_, now}).first;
         }
         tracked->second.startedRound = round_;
     } else if (tracked == cycles_.end()) {
@@ -36,14 +39,16 @@ void SkyView::Take(std::string_view talker, const MultiSystemSentence& sentence)
     }
     if (tracked->second.cycle.Take(sentence, MaxSatellitesPerCycle)) {
         tracked->second.completedRound = round_;
+        tracked->second.completedAt = now;
         satellites_.reset();
     }
 }
 
-void SkyView::StartRound() {
+void SkyView::StartRound(std::chrono::steady_clock::time_point now) {
     ++round_;
-    std::erase_if(cycles_, [this](const auto& tracked) {
-        return tracked.second.completedRound + 1 < round_;
+    std::erase_if(cycles_, [this, now](const auto& tracked) {
+        return tracked.second.completedRound + 1 < round_ &&
+               now - tracked.second.completedAt >= Grace;
     });
     satellites_.reset();
 }

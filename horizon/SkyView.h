@@ -4,7 +4,9 @@
 #include "MultiSystemSentence.h"
 #include "SatelliteCycle.h"
 
+#include <chrono>
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -19,14 +21,20 @@
 //
 // A receiver sends the cycles of its talkers and signals in turn, a round at a time; a round ends
 // where a talker and signal starts its cycle a second time. A talker and signal that completed no
-// cycle in this round or the last is forgotten, so satellites it no longer reports leave within
-// two rounds.
+// cycle in this round or the last, and none for Grace, is forgotten, so satellites it no longer
+// reports leave within two rounds. The time matters because the port hands over what arrived
+// meanwhile in one block, whose sentences reach the view talker by talker: a block of several
+// epochs makes many rounds in an instant, and no talker of it may be forgotten for that.
 class SkyView {
 public:
     // Bounds for a receiver that never ends a cycle, or invents signals: what lies beyond them is
     // not taken.
     static constexpr std::size_t MaxCycles = 64;
     static constexpr std::size_t MaxSatellitesPerCycle = 64;
+    static constexpr std::chrono::seconds Grace{2};
+
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+    explicit SkyView(Clock clock = std::chrono::steady_clock::now);
 
     // A sentence of `talker`: message 1 starts that talker's cycle for its signal anew, later
     // messages add to it, and the last one shows it. Until a talker and signal sends message 1,
@@ -48,10 +56,12 @@ private:
         std::size_t startedRound = 0;
         // The round its last cycle completed in, or it was first seen in.
         std::size_t completedRound = 0;
+        std::chrono::steady_clock::time_point completedAt;
     };
 
-    void StartRound();
+    void StartRound(std::chrono::steady_clock::time_point now);
 
+    Clock clock_;
     std::map<CycleKey, TrackedCycle> cycles_;
     std::size_t round_ = 0;
     // The union of the cycles, made when first asked for after a change.

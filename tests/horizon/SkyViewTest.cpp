@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -20,8 +22,15 @@ struct Arrival {
     const char* body;
 };
 
-SkyView ViewOf(const std::vector<Arrival>& arrivals) {
-    SkyView sky;
+// A second passes with each sentence, as when a receiver's sentences come one by one; with
+// `step` 0 they all come at once, as in one block of several epochs.
+SkyView::Clock Stepping(std::chrono::seconds step = std::chrono::seconds(1)) {
+    auto now = std::make_shared<std::chrono::steady_clock::time_point>();
+    return [now, step] { return *now += step; };
+}
+
+SkyView ViewOf(const std::vector<Arrival>& arrivals, SkyView::Clock clock = Stepping()) {
+    SkyView sky(std::move(clock));
     for (const Arrival& arrival : arrivals) {
         const auto sentence = ParseMultiSystemSentence(arrival.talker, arrival.body);
         EXPECT_TRUE(sentence.has_value()) << arrival.body;
@@ -122,7 +131,7 @@ INSTANTIATE_TEST_SUITE_P(Skies, SkyViewTest, testing::ValuesIn(SkyCases), CaseNa
 // A receiver that never starts a cycle, or sends ever new signal IDs, cannot make the view grow
 // without end.
 TEST(SkyViewBoundsTest, CyclesAndTheirSatellitesAreBounded) {
-    SkyView sky;
+    SkyView sky(Stepping());
     for (int message = 1; message <= 99; ++message) {
         std::string body = "99," + std::to_string(message) + ",99";
         for (int k = 0; k < 4; ++k) {
@@ -146,6 +155,21 @@ TEST(SkyViewBoundsTest, CyclesAndTheirSatellitesAreBounded) {
     }
     sky.Take("GN", *ParseMultiSystemSentence("GN", "1,1,01,5,1,1,1,new"));
     EXPECT_EQ(sky.Count(), 2u);
+}
+
+// The port hands over several epochs in one block, and its sentences reach the view talker by
+// talker: every talker of the block stays in view.
+TEST(SkyViewBlockTest, EpochsHandedOverAtOnceKeepEveryTalker) {
+    std::vector<Arrival> block;
+    for (const char* talker : {"GP", "GL", "GA"}) {
+        for (int epoch = 0; epoch < 4; ++epoch) {
+            block.push_back({talker, talker == std::string("GP")   ? "1,1,01,01,10,010,30"
+                                     : talker == std::string("GL") ? "1,1,01,70,10,010,30"
+                                                                   : "1,1,01,05,10,010,30"});
+        }
+    }
+    EXPECT_EQ(Entries(ViewOf(block, Stepping(std::chrono::seconds(0)))),
+              (std::vector<Entry>{{GPS, 1, 30}, {GLONASS, 70, 30}, {Galileo, 5, 30}}));
 }
 
 // A satellite reported on a second signal without a direction keeps the direction of the
