@@ -64,6 +64,19 @@ const TStringList& HorizonGrids::LiveMap(std::optional<SatelliteSystem> system) 
     return map != nullptr ? *map : empty;
 }
 
+std::vector<SiteMap> HorizonGrids::SiteMaps() const {
+    std::vector<SiteMap> maps{{std::nullopt, &HorizonGrid, &Observations}};
+    static const MapObservations none;
+    for (const SatelliteSystem system : AllSatelliteSystems) {
+        const MapObservations* observations = Systems.FindObservations(system);
+        if (Systems.Find(system) == nullptr && observations == nullptr) {
+            continue;
+        }
+        maps.push_back({system, &LiveMap(system), observations != nullptr ? observations : &none});
+    }
+    return maps;
+}
+
 void HorizonGrids::LoadGrid(const std::string& path) {
     LoadedGrid.LoadFromFile(path);
 }

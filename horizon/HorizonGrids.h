@@ -1,10 +1,13 @@
 #pragma once
 
+#include "MapObservations.h"
+#include "SiteMap.h"
 #include "SystemGrids.h"
 #include "platform/TStringList.h"
 
 #include <optional>
 #include <string>
+#include <vector>
 
 // The main window's two grids and the live grid's data file, and the live maps of the single
 // satellite systems beside it.
@@ -17,6 +20,8 @@ public:
     std::string LoadedFileName;
     std::string DataFileName;
     SystemGrids Systems;
+    // The combined map's observations, kept beside its data file ("Skyfence.obs").
+    MapObservations Observations;
 
     // Grid set-up at window creation: the live grid from "Skyfence.dat" in `folder` (which ends
     // in "/"), or 360 new lines when there is no such file, and the systems' maps found beside
@@ -36,6 +41,10 @@ public:
     // The live map of `system`, or the combined one for none. A system without a map yet gives an
     // empty grid, which plots as a new one does.
     const TStringList& LiveMap(std::optional<SatelliteSystem> system) const;
+
+    // The combined map, then each system's that has a map or observations, each with its
+    // observations.
+    std::vector<SiteMap> SiteMaps() const;
 
     // Where the unread data file was kept by a save; empty when nothing had to be kept.
     const std::string& KeptFileName() const { return keptFileName_; }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "DifferenceMap.h"
+#include "OpenProfile.h"
 #include "PlotSettings.h"
+#include "SkyClasses.h"
 #include "platform/TStringList.h"
 
 #include <QImage>
@@ -37,6 +39,9 @@ public:
     // An invalid grid (not 360 lines) leaves the plot area white.
     QImage Draw(const TStringList& grid, const PlotSettings& settings) const;
     QImage Draw(const DifferenceMap& map) const;
+    // The sky classes with their key in place of the scale bar, and the open profile as a line
+    // when given.
+    QImage Draw(const SkyClasses& classes, const OpenProfile* profileLine) const;
 
 private:
     QImage Compose(const QImage& plot, int low, int high,

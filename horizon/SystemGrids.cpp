@@ -41,6 +41,20 @@ TStringList& SystemGrids::Obtain(SatelliteSystem system) {
     return *map.grid;
 }
 
+const MapObservations* SystemGrids::FindObservations(SatelliteSystem system) const {
+    const auto& observations = maps_[Index(system)].observations;
+    return observations ? &*observations : nullptr;
+}
+
+MapObservations& SystemGrids::ObtainObservations(SatelliteSystem system) {
+    SystemMap& map = maps_[Index(system)];
+    if (!map.observations) {
+        map.observations.emplace();
+    }
+    map.observationsChanged = true;
+    return *map.observations;
+}
+
 void SystemGrids::SetUp(const std::string& dataFileName) {
     dataFileName_ = dataFileName;
     for (const SatelliteSystem system : AllSatelliteSystems) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MapObservations.h"
 #include "SatelliteSystem.h"
 #include "platform/TStringList.h"
 
@@ -20,6 +21,11 @@ public:
     // Save.
     TStringList& Obtain(SatelliteSystem system);
 
+    // The observations of `system`'s map, or nullptr when it has none.
+    const MapObservations* FindObservations(SatelliteSystem system) const;
+    // The observations of `system`'s map for a change: new ones the first time.
+    MapObservations& ObtainObservations(SatelliteSystem system);
+
     // Forgets every map and loads those whose files lie beside `dataFileName`. Reading errors
     // are dropped, leaving what was read; such a file is kept beside itself before it is first
     // replaced, as the combined map's is.
@@ -39,6 +45,8 @@ private:
     struct SystemMap {
         std::optional<TStringList> grid;
         bool changed = false;
+        std::optional<MapObservations> observations;
+        bool observationsChanged = false;
         // The file exists but was not read completely.
         bool unread = false;
     };
