@@ -3,7 +3,11 @@
 #include "platform/LocaleText.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
+#include <QLineEdit>
+
+#include <vector>
 
 std::optional<std::string> AskExportFile(QWidget* parent, const std::string& folder,
                                          ExportKind kind) {
@@ -26,4 +30,54 @@ std::optional<QSize> AskPictureSize(QWidget* parent) {
     }
     const QStringList sides = size.split(" x ");
     return QSize(sides.at(0).toInt(), sides.at(1).toInt());
+}
+
+namespace {
+
+struct FileType {
+    QString filter;
+    QString suffix;
+};
+
+// The suffix of the type chosen is what the writer goes by, so a bare name gets it.
+std::optional<std::string> AskTypedFile(QWidget* parent, const QString& title,
+                                        const std::string& offered,
+                                        const std::vector<FileType>& types) {
+    QStringList filters;
+    for (const FileType& type : types) {
+        filters << type.filter;
+    }
+    QString chosen = filters.front();
+    QString file = QFileDialog::getSaveFileName(parent, title, QString::fromStdString(offered),
+                                                filters.join(";;"), &chosen);
+    if (file.isEmpty()) {
+        return std::nullopt;
+    }
+    if (QFileInfo(file).suffix().isEmpty()) {
+        for (const FileType& type : types) {
+            if (type.filter == chosen) {
+                file += "." + type.suffix;
+            }
+        }
+    }
+    return FromQString(file);
+}
+
+} // namespace
+
+std::optional<std::string> AskSiteName(QWidget* parent) {
+    bool chosen = false;
+    const QString name = QInputDialog::getText(
+        parent, "Site report", "Name of the site:", QLineEdit::Normal, QString(), &chosen);
+    return chosen ? std::optional(FromQString(name.trimmed())) : std::nullopt;
+}
+
+std::optional<std::string> AskReportFile(QWidget* parent, const std::string& folder) {
+    return AskTypedFile(parent, "Site report", folder + "Skyfence-report.html",
+                        {{"HTML reports (*.html)", "html"}, {"PDF documents (*.pdf)", "pdf"}});
+}
+
+std::optional<std::string> AskMaskFile(QWidget* parent, const std::string& folder) {
+    return AskTypedFile(parent, "Export horizon mask", folder + "Skyfence-mask.csv",
+                        {{"CSV tables (*.csv)", "csv"}, {"AzElMask files (*.aem)", "aem"}});
 }

@@ -80,6 +80,9 @@ PlotMenu::PlotMenu(QWidget* parent, MapResults& results, std::function<void(Plot
                    replot_(Plots::Live);
                });
 
+    // What the observations make of each cell in place of the strongest signal; the threshold
+    // below decides what is open.
+    AddCheckable("MenuPopupClasses", "Sky classes", &PlotSettings::Classes);
     AddCheckable("MenuPopupProfile", "Horizon profile", &PlotSettings::ProfileLine);
     // The signal that counts as a clear view for the profile: what is enough depends on the
     // receiver and its antenna.

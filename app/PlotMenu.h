@@ -12,9 +12,9 @@ class MapResults;
 class QAction;
 struct PlotSettings;
 
-// The live plot's context menu: how both plots are drawn (averaging, filling, layout, profile
-// line and its threshold, colours) and which map the live one shows. A choice goes into the
-// results at once, and the plots it changes are drawn again.
+// The live plot's context menu: how both plots are drawn (averaging, filling, layout, sky
+// classes, profile line and its threshold, colours) and which map the live one shows. A choice goes
+// into the results at once, and the plots it changes are drawn again.
 class PlotMenu : public QMenu {
 public:
     enum class Plots { Live, Both };

@@ -36,6 +36,11 @@ void StatusArea::Show(const QString& text) {
     showMessage(text);
 }
 
+void StatusArea::Add(const QString& text) {
+    const QString shown = currentMessage();
+    Show(shown.isEmpty() ? text : shown + '\n' + text);
+}
+
 // The panel alone: the label shows the message.
 void StatusArea::paintEvent(QPaintEvent*) {
     QPainter painter(this);

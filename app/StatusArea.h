@@ -15,6 +15,8 @@ public:
 
     // Shows `text` until the next one; the area appears with its first.
     void Show(const QString& text);
+    // Shows `text` on a line below what the area shows now, until the next Show.
+    void Add(const QString& text);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

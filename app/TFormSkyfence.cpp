@@ -81,6 +81,9 @@ TFormSkyfence::TFormSkyfence(const std::string& dataFolder)
     RunModal = [](QDialog& dialog) { dialog.exec(); };
     ChooseExportFile = [this](ExportKind kind) { return AskExportFile(this, dataFolder_, kind); };
     ChoosePictureSize = [this] { return AskPictureSize(this); };
+    ChooseSiteName = [this] { return AskSiteName(this); };
+    ChooseReportFile = [this] { return AskReportFile(this, dataFolder_); };
+    ChooseMaskFile = [this] { return AskMaskFile(this, dataFolder_); };
     FormCreate();
 }
 
@@ -176,6 +179,9 @@ void TFormSkyfence::CreateMenus() {
     MakeAction(file, "MenuFileExportPicture", "Export picture ...");
     MakeAction(file, "MenuFileExportCells", "Export cells ...");
     MakeAction(file, "MenuFileExportProfile", "Export horizon profile ...");
+    // The site's assessment from the observations beside the maps.
+    MakeAction(file, "MenuFileExportMask", "Export horizon mask ...");
+    MakeAction(file, "MenuFileSiteReport", "Site report ...");
     file->addSeparator();
     MakeAction(file, "MenuFileSetup", "Setup");
     file->addSeparator();
@@ -216,6 +222,10 @@ void TFormSkyfence::ConnectHandlers() {
         connect(Component<QAction>(name), &QAction::triggered, this,
                 App::Guarded([this, chosen = kind] { MenuFileExportClick(chosen); }));
     }
+    connect(Component<QAction>("MenuFileExportMask"), &QAction::triggered, this,
+            App::Guarded([this] { MenuFileExportMaskClick(); }));
+    connect(Component<QAction>("MenuFileSiteReport"), &QAction::triggered, this,
+            App::Guarded([this] { MenuFileSiteReportClick(); }));
     connect(Component<QAction>("MenuFileExit"), &QAction::triggered, this,
             App::Guarded([this] { MenuFileExitClick(); }));
     connect(Component<QAction>("MenuFileSetup"), &QAction::triggered, this,
@@ -263,6 +273,7 @@ void TFormSkyfence::showEvent(QShowEvent* event) {
 
 void TFormSkyfence::FormShow() {
     PlotLive();
+    TellNotes();
     ShowPortSummary();
     timerRun_->start();
 }
@@ -438,6 +449,9 @@ void TFormSkyfence::PlotLive() {
 
 void TFormSkyfence::PlotLoaded() {
     results_.DrawLoaded(LoadedBitmap());
+    if (const std::optional<std::string> note = results_.TakeNote()) {
+        ShowStatus(ToQString(*note));
+    }
 }
 
 // The map loaded first is "before"; the one chosen here "after": what moving the antenna gained
@@ -457,9 +471,7 @@ void TFormSkyfence::MenuFileCompareClick() {
 
 // The file tab's map (or difference) while it is in view, the live map otherwise.
 void TFormSkyfence::MenuFileExportClick(ExportKind kind) {
-    const MapExport map = pageControlMain_->currentWidget() == tabSheetLoadedData_
-                              ? results_.LoadedExport()
-                              : results_.LiveExport();
+    const MapExport map = LoadedInView() ? results_.LoadedExport() : results_.LiveExport();
     std::optional<QSize> size;
     if (kind == ExportKind::Picture &&
         !(size = ChoosePictureSize ? ChoosePictureSize() : std::nullopt)) {
@@ -469,6 +481,39 @@ void TFormSkyfence::MenuFileExportClick(ExportKind kind) {
         ChooseExportFile ? ChooseExportFile(kind) : std::nullopt;
     if (path) {
         map.Save(kind, *path, size.value_or(QSize()));
+    }
+}
+
+// Refused before any dialog when the map in view has no mask to give.
+void TFormSkyfence::MenuFileExportMaskClick() {
+    const HorizonMask mask = LoadedInView() ? results_.LoadedMask() : results_.LiveMask();
+    if (const std::optional<std::string> path = ChooseMaskFile ? ChooseMaskFile() : std::nullopt) {
+        mask.Save(*path);
+    }
+}
+
+// Of the live maps, whichever tab is in view: the site is where the receiver runs.
+void TFormSkyfence::MenuFileSiteReportClick() {
+    const std::optional<std::string> name = ChooseSiteName ? ChooseSiteName() : std::nullopt;
+    if (!name) {
+        return;
+    }
+    if (const std::optional<std::string> path =
+            ChooseReportFile ? ChooseReportFile() : std::nullopt) {
+        results_.Report(*name).Save(*path);
+    }
+}
+
+bool TFormSkyfence::LoadedInView() const {
+    return pageControlMain_->currentWidget() == tabSheetLoadedData_;
+}
+
+// Observations files that could not be read were set aside at start and their counting began
+// afresh; the maps go on, and the user learns it under what the area says already.
+void TFormSkyfence::TellNotes() {
+    for (const std::string& note : grids_.Notes()) {
+        statusArea_->Add(ToQString(note));
+        TSkyfenceApplication::LogStatus(note);
     }
 }
 

@@ -71,6 +71,11 @@ public:
     // Picks the file an export writes, and the picture's size; dialogs unless replaced (tests do).
     std::function<std::optional<std::string>(ExportKind kind)> ChooseExportFile;
     std::function<std::optional<QSize>()> ChoosePictureSize;
+    // Ask the site's name and the files of its report and of a horizon mask; dialogs unless
+    // replaced (tests do).
+    std::function<std::optional<std::string>()> ChooseSiteName;
+    std::function<std::optional<std::string>()> ChooseReportFile;
+    std::function<std::optional<std::string>()> ChooseMaskFile;
 
     // The box "About..." shows; made by the program after the window, not owned here.
     void SetAboutBox(QDialog* aboutBox) { aboutBox_ = aboutBox; }
@@ -126,6 +131,10 @@ private:
 
     void MenuFileCompareClick();
     void MenuFileExportClick(ExportKind kind);
+    void MenuFileExportMaskClick();
+    void MenuFileSiteReportClick();
+    bool LoadedInView() const;
+    void TellNotes();
     void PlotLive();
     void PlotLoaded();
     void ShowStatus(const QString& text);

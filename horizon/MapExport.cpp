@@ -3,6 +3,7 @@
 #include "HorizonProfile.h"
 #include "MapCsv.h"
 #include "MapPicture.h"
+#include "OpenProfile.h"
 #include "PngFile.h"
 #include "platform/Exception.h"
 
@@ -18,8 +19,9 @@ const char* ExportKindName(ExportKind kind) {
     return "profile";
 }
 
-MapExport::MapExport(TStringList grid, const PlotSettings& settings)
-    : grid_(std::move(grid)), settings_(settings) {}
+MapExport::MapExport(TStringList grid, const PlotSettings& settings,
+                     std::optional<SkyClasses> classes)
+    : grid_(std::move(grid)), settings_(settings), classes_(std::move(classes)) {}
 
 MapExport::MapExport(DifferenceMap difference, bool polar) : difference_(std::move(difference)) {
     settings_.Polar = polar;
@@ -27,6 +29,11 @@ MapExport::MapExport(DifferenceMap difference, bool polar) : difference_(std::mo
 
 void MapExport::SavePicture(const std::string& path, QSize size) const {
     const MapPicture picture(size, settings_.Polar);
+    if (classes_) {
+        const OpenProfile profile(*classes_);
+        SavePng(path, picture.Draw(*classes_, settings_.ProfileLine ? &profile : nullptr));
+        return;
+    }
     SavePng(path, difference_ ? picture.Draw(*difference_) : picture.Draw(grid_, settings_));
 }
 

@@ -2,6 +2,7 @@
 
 #include "DifferenceMap.h"
 #include "PlotSettings.h"
+#include "SkyClasses.h"
 #include "platform/TStringList.h"
 
 #include <QSize>
@@ -17,10 +18,12 @@ const char* ExportKindName(ExportKind kind);
 
 // One map as a user takes it away: the annotated picture, the raised cells and the horizon
 // profile, each written atomically and failing with a message that names the file. A map of
-// received signal or the difference of two; the window exports whichever its tab shows.
+// received signal or the difference of two; the window exports whichever its tab shows. Where
+// the plot shows the map's sky classes, so does the picture (the tables stay the map's).
 class MapExport {
 public:
-    MapExport(TStringList grid, const PlotSettings& settings);
+    MapExport(TStringList grid, const PlotSettings& settings,
+              std::optional<SkyClasses> classes = std::nullopt);
     MapExport(DifferenceMap difference, bool polar);
 
     void SavePicture(const std::string& path, QSize size) const;
@@ -34,4 +37,5 @@ private:
     TStringList grid_;
     PlotSettings settings_;
     std::optional<DifferenceMap> difference_;
+    std::optional<SkyClasses> classes_;
 };

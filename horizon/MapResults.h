@@ -6,6 +6,7 @@
 #include "PaletteSetting.h"
 #include "PlotSettings.h"
 #include "SatelliteSystem.h"
+#include "SiteResults.h"
 
 #include <optional>
 #include <string>
@@ -14,7 +15,9 @@ class TExtBitmap;
 
 // What the two plots show and what a user takes away of them: the settings both are drawn with,
 // the map of the live plot (the combined one or one system's) and the loaded map of the file
-// plot, or its difference from a second map. The palette is kept between runs.
+// plot, or its difference from a second map, and what their observations make of them (the
+// sky classes, drawn in place of the map when chosen, the horizon mask, the site report). The
+// palette is kept between runs.
 class MapResults {
 public:
     // `grids` outlives this; its loaded grid is the file plot's map.
@@ -31,8 +34,9 @@ public:
     // Keeps the palette in use for the next run; raises when it cannot be stored.
     void SavePalette() const;
 
-    // Makes the map at `path` the file plot's, in place of a difference; raises EFileError (the
-    // loaded grid then holds what was read, the difference stays).
+    // Makes the map at `path` the file plot's, in place of a difference, with the observations
+    // file beside it where there is one; raises EFileError (the loaded grid then holds what was
+    // read, the difference stays).
     void Load(const std::string& path);
     // Raises Exception unless a map is loaded that another can be compared with.
     void RequireLoadedMap() const;
@@ -40,13 +44,25 @@ public:
     void Compare(const std::string& path);
     const std::optional<DifferenceMap>& Difference() const { return difference_; }
 
-    // The grey plot is the picture it always was; the colour palette brings its key along.
+    // The grey plot is the picture it always was; the colour palette brings its key along. With
+    // the sky classes chosen, a map with observations is drawn as its classes; a difference, or a
+    // loaded map without observations, as always.
     void DrawLive(TExtBitmap& target) const;
     void DrawLoaded(TExtBitmap& target) const;
+    // Why the loaded map is drawn without the sky classes chosen for it: once after each Load,
+    // while the file plot shows a map that has no observations; empty otherwise.
+    std::optional<std::string> TakeNote();
 
     MapExport LiveExport() const;
     // The difference while there is one; raises Exception when no map is loaded.
     MapExport LoadedExport() const;
+
+    HorizonMask LiveMask() const;
+    // Raises Exception saying why when no map is loaded, a difference is shown, or the loaded map
+    // has no observations.
+    HorizonMask LoadedMask() const;
+    // The site report of the live maps.
+    SiteReport Report(const std::string& siteName) const;
 
 private:
     HorizonGrids& grids_;
@@ -54,4 +70,6 @@ private:
     PlotSettings settings_;
     std::optional<SatelliteSystem> system_;
     std::optional<DifferenceMap> difference_;
+    SiteResults site_;
+    bool noteTold_ = false;
 };

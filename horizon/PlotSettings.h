@@ -19,4 +19,7 @@ struct PlotSettings {
     // over the map.
     bool ProfileLine = false;
     int ProfileThreshold = HorizonProfile::DefaultThreshold;
+    // The sky classes of the map's observations in place of the map itself (the profile line
+    // then being the open profile); averaging and filling do not apply to them.
+    bool Classes = false;
 };

@@ -1,8 +1,12 @@
 // The results a user keeps, from the window: the colour palette (kept between runs) and its key,
-// the horizon profile line, the exports of the tab's map, and the difference of two maps.
+// the horizon profile line, the exports of the tab's map, the difference of two maps, and the
+// site's assessment from the observations beside the maps.
 #include "app/TFormSkyfence.h"
 #include "horizon/HorizonGrid.h"
+#include "horizon/ObservationsFile.h"
 #include "horizon/PaletteSetting.h"
+#include "horizon/PlotGeometry.h"
+#include "horizon/SkyClassesPlot.h"
 #include "imaging/TExtBitmap.h"
 #include "platform/TRegistry.h"
 
@@ -171,6 +175,47 @@ TEST_F(MapResultsWindow, CompareNeedsAMapLoadedFirst) {
     ASSERT_EQ(ShownMessages().size(), 1u);
     EXPECT_THAT(ShownMessages()[0], HasSubstr("Load the map"));
     EXPECT_FALSE(form.Difference().has_value());
+}
+
+// The classes of the live map's observations kept beside it, the site report, the horizon mask,
+// and what the status area says of observations that could not be used.
+TEST_F(MapResultsWindow, SiteAssessmentFromTheMenus) {
+    MapObservations observations;
+    const MapObservations::Time time{std::chrono::seconds(1'700'000'000)};
+    for (int azimuth = 170; azimuth <= 190; ++azimuth) {
+        for (int elevation = 10; elevation <= 90; ++elevation) {
+            observations.Add(5, azimuth, elevation, 45, time);
+        }
+    }
+    SaveObservations(folder.File("Skyfence.obs"), observations);
+    NewGrid().SaveToFile(folder.File("Skyfence-GPS.dat"));
+    WriteFileBytes(folder.File("Skyfence-GPS.obs"), "not observations");
+    TFormSkyfence& form = Start();
+    EXPECT_THAT(form.statusBar()->currentMessage().toStdString(), HasSubstr("Skyfence-GPS.obs"));
+
+    Trigger("MenuPopupClasses");
+    const QImage live = form.LiveBitmap().Image().convertToFormat(QImage::Format_RGB32);
+    const PlotPoint open = PlotGeometry(false, live.width(), live.height()).CellCentre(180, 45);
+    EXPECT_EQ(live.pixel(static_cast<int>(open.X), static_cast<int>(open.Y)) & 0xFFFFFFU,
+              SkyClassColour(SkyClass::Open) & 0xFFFFFFU);
+
+    form.ChooseSiteName = [] { return std::optional<std::string>("Roof of the mill"); };
+    form.ChooseReportFile = [&] { return std::optional(folder.File("report.pdf")); };
+    form.ChooseMaskFile = [&] { return std::optional(folder.File("mask.aem")); };
+    Trigger("MenuFileSiteReport");
+    Trigger("MenuFileExportMask");
+    EXPECT_TRUE(ShownMessages().empty());
+    EXPECT_THAT(ReadFileBytes(folder.File("report.pdf")), StartsWith("%PDF"));
+    EXPECT_THAT(ReadFileBytes(folder.File("mask.aem")), HasSubstr("BEGIN AzElMask"));
+
+    // A loaded map without observations is drawn as a map, the status area telling why; it has
+    // no mask to give.
+    form.ChooseDataFile = [&] { return std::optional(folder.File("moved.dat")); };
+    Trigger("MenuFileLoadExistingResults");
+    EXPECT_THAT(form.statusBar()->currentMessage().toStdString(), HasSubstr("moved.obs"));
+    Trigger("MenuFileExportMask");
+    ASSERT_EQ(ShownMessages().size(), 1u);
+    EXPECT_THAT(ShownMessages()[0], HasSubstr("moved.obs"));
 }
 
 } // namespace

@@ -1,9 +1,12 @@
 // The window's grey picture stays exactly what it was before the plot learnt palettes and the
-// profile line: a fingerprint of every pixel, taken from the plot as it was.
+// profile line: a fingerprint of every pixel, taken from the plot as it was. So does the live
+// plot of the window's results while the sky classes are not chosen, observations or none.
 #include "horizon/HorizonGrid.h"
 #include "horizon/HorizonPlot.h"
+#include "horizon/MapResults.h"
 #include "platform/CommaText.h"
 
+#include "TemporaryFolder.h"
 #include "TestNames.h"
 
 #include <gtest/gtest.h>
@@ -56,14 +59,37 @@ struct UnchangedCase {
 
 class GreyPlotUnchanged : public testing::TestWithParam<UnchangedCase> {};
 
-TEST_P(GreyPlotUnchanged, PixelsAreTheOnesAlwaysDrawn) {
+TExtBitmap Target(int width, int height) {
     TExtBitmap target;
     target.SetPixelFormat(TPixelFormat::pf8bit);
-    target.SetSize(GetParam().width, GetParam().height);
+    target.SetSize(width, height);
     target.MakeGreyPalette();
     target.FillRect({0, 0, target.Width(), target.Height()}, 0xFFFFFF);
+    return target;
+}
+
+TEST_P(GreyPlotUnchanged, PixelsAreTheOnesAlwaysDrawn) {
+    TExtBitmap target = Target(GetParam().width, GetParam().height);
     PlotHorizon(target, BusyGrid(), GetParam().settings);
     EXPECT_EQ(target.PixelFormat(), TPixelFormat::pf8bit);
+    EXPECT_EQ(PixelFingerprint(target), GetParam().fingerprint)
+        << std::hex << PixelFingerprint(target);
+}
+
+TEST_P(GreyPlotUnchanged, LivePlotOfTheResultsIsThePlotAsAlways) {
+    const TemporaryFolder folder;
+    HorizonGrids grids;
+    grids.SetUp(folder.Path());
+    grids.HorizonGrid = BusyGrid();
+    const MapObservations::Time time{std::chrono::seconds(1'700'000'000)};
+    for (int azimuth = 0; azimuth < GridAzimuths; azimuth += 3) {
+        grids.Observations.Add(5, azimuth, azimuth % 90, azimuth % 50, time);
+    }
+    MapResults results(grids, PaletteSetting("HKEY_CURRENT_USER\\Software\\Skyfence",
+                                             folder.File("registry.reg")));
+    results.Settings() = GetParam().settings;
+    TExtBitmap target = Target(GetParam().width, GetParam().height);
+    results.DrawLive(target);
     EXPECT_EQ(PixelFingerprint(target), GetParam().fingerprint)
         << std::hex << PixelFingerprint(target);
 }

@@ -1,5 +1,9 @@
 #include "horizon/MapResults.h"
 #include "horizon/HorizonGrid.h"
+#include "horizon/MapPicture.h"
+#include "horizon/ObservationsFile.h"
+#include "horizon/PlotGeometry.h"
+#include "horizon/SkyClassesPlot.h"
 #include "imaging/TExtBitmap.h"
 
 #include "TemporaryFolder.h"
@@ -11,7 +15,9 @@
 #include <QImage>
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 using testing::HasSubstr;
 using testing::StartsWith;
@@ -19,6 +25,36 @@ using testing::StartsWith;
 namespace {
 
 constexpr const char* SettingsKey = "HKEY_CURRENT_USER\\Software\\Brennick\\Skyfence";
+
+// `reports` reports of a satellite in each cell of azimuths `from`..`to`, elevations `low`..`high`,
+// heard at `snr` (not heard for 0).
+void Report(MapObservations& observations, std::pair<int, int> azimuths,
+            std::pair<int, int> elevations, int snr, int reports = 1) {
+    const MapObservations::Time start{std::chrono::seconds(1'700'000'000)};
+    for (int azimuth = azimuths.first; azimuth <= azimuths.second; ++azimuth) {
+        for (int elevation = elevations.first; elevation <= elevations.second; ++elevation) {
+            for (int report = 0; report < reports; ++report) {
+                observations.Add(5, azimuth, elevation, snr, start + std::chrono::seconds(report));
+            }
+        }
+    }
+}
+
+// A cell of the map and the class it shows.
+struct Probe {
+    int azimuth;
+    int elevation;
+    SkyClass expected;
+};
+
+// The colour of the probe's cell in a plot laid out as PlotHorizon does in `area` of `image`.
+QRgb CellColour(const QImage& image, QRect area, const Probe& probe) {
+    const PlotPoint centre =
+        PlotGeometry(false, area.width(), area.height()).CellCentre(probe.azimuth, probe.elevation);
+    return image.pixel(area.left() + static_cast<int>(centre.X),
+                       area.top() + static_cast<int>(centre.Y)) &
+           0xFFFFFFU;
+}
 
 class Results : public testing::Test {
 protected:
@@ -154,6 +190,185 @@ TEST_F(Results, LivePlotShowsTheChosenSystemsMap) {
     EXPECT_NE(Drawn([&](TExtBitmap& t) { results.DrawLive(t); }), combined);
     results.SetSystem(std::nullopt);
     EXPECT_EQ(Drawn([&](TExtBitmap& t) { results.DrawLive(t); }), combined);
+}
+
+// The observations beside the maps: the combined live map open to the south, Galileo's walled
+// to the east; "moved.dat" heard only weakly; "plain.dat" without observations, "damaged.dat"
+// beside a file that is none.
+class SiteAssessment : public Results {
+protected:
+    void SetUp() override {
+        Results::SetUp();
+        Report(grids.Observations, {170, 190}, {10, 90}, 45);
+        Report(grids.Systems.ObtainObservations(SatelliteSystem::Galileo), {80, 100}, {0, 20}, 0,
+               SkyClasses::BlockedReports);
+        MapObservations weak;
+        Report(weak, {80, 100}, {20, 40}, 20);
+        SaveObservations(folder.File("moved.obs"), weak);
+        for (const char* name : {"plain.dat", "damaged.dat"}) {
+            NewGrid().SaveToFile(folder.File(name));
+        }
+        WriteFileBytes(folder.File("damaged.obs"), "not observations");
+    }
+};
+
+struct ClassesCase {
+    const char* name;
+    const char* loaded; // the file tab's map; the live one when null
+    std::optional<SatelliteSystem> system;
+    std::vector<Probe> probes; // none: the map is drawn as without the classes
+    const char* note;          // what the user is told once, if anything
+};
+
+void PrintTo(const ClassesCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class Classes : public SiteAssessment, public testing::WithParamInterface<ClassesCase> {};
+
+// The plot and the exported picture alike.
+TEST_P(Classes, AreDrawnForTheMapInViewWhereItHasObservations) {
+    const ClassesCase& c = GetParam();
+    results.SetSystem(c.system);
+    if (c.loaded) {
+        results.Load(folder.File(c.loaded));
+    }
+    const auto draw = [&](TExtBitmap& t) {
+        c.loaded ? results.DrawLoaded(t) : results.DrawLive(t);
+    };
+    const QImage map = Drawn(draw);
+    results.Settings().Classes = true;
+    const QImage drawn = Drawn(draw);
+    const std::string path = folder.File("picture.png");
+    const QSize size(800, 600);
+    (c.loaded ? results.LoadedExport() : results.LiveExport()).SavePicture(path, size);
+    const QImage exported(QString::fromStdString(path));
+
+    if (c.probes.empty()) {
+        EXPECT_EQ(drawn, map);
+    }
+    for (const Probe& probe : c.probes) {
+        const QRgb colour = SkyClassColour(probe.expected) & 0xFFFFFFU;
+        EXPECT_EQ(CellColour(drawn, drawn.rect(), probe), colour)
+            << probe.azimuth << "," << probe.elevation;
+        EXPECT_EQ(CellColour(exported, MapPicture(size, false).PlotArea(), probe), colour)
+            << probe.azimuth << "," << probe.elevation;
+    }
+    const std::optional<std::string> note = results.TakeNote();
+    if (c.note) {
+        ASSERT_TRUE(note.has_value());
+        EXPECT_THAT(*note, HasSubstr(c.note));
+    } else {
+        EXPECT_EQ(note, std::nullopt);
+    }
+    EXPECT_EQ(results.TakeNote(), std::nullopt);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Maps, Classes,
+    testing::Values(
+        ClassesCase{"live_combined",
+                    nullptr,
+                    std::nullopt,
+                    {{180, 45, SkyClass::Open}, {90, 10, SkyClass::Unseen}},
+                    nullptr},
+        ClassesCase{"live_system",
+                    nullptr,
+                    SatelliteSystem::Galileo,
+                    {{90, 10, SkyClass::Blocked}, {180, 45, SkyClass::Unseen}},
+                    nullptr},
+        ClassesCase{"live_system_never_counted",
+                    nullptr,
+                    SatelliteSystem::BeiDou,
+                    {{90, 10, SkyClass::Unseen}, {180, 45, SkyClass::Unseen}},
+                    nullptr},
+        // The live map's choice of system does not reach the loaded map.
+        ClassesCase{"loaded_beside_its_observations",
+                    "moved.dat",
+                    SatelliteSystem::Galileo,
+                    {{90, 30, SkyClass::Weak}, {90, 10, SkyClass::Unseen}},
+                    nullptr},
+        ClassesCase{"loaded_without_observations", "plain.dat", std::nullopt, {}, "plain.obs"},
+        ClassesCase{
+            "loaded_beside_damaged_observations", "damaged.dat", std::nullopt, {}, "damaged.obs"}),
+    CaseName());
+
+TEST_F(SiteAssessment, DifferenceIsDrawnAsAlwaysAndEachLoadIsToldAgain) {
+    results.Settings().Classes = true;
+    results.Load(folder.File("plain.dat"));
+    EXPECT_TRUE(results.TakeNote().has_value());
+    results.Compare(folder.File("moved.dat"));
+    const QImage difference = Drawn([&](TExtBitmap& t) { results.DrawLoaded(t); });
+    results.Settings().Classes = false;
+    EXPECT_EQ(Drawn([&](TExtBitmap& t) { results.DrawLoaded(t); }), difference);
+
+    results.Load(folder.File("plain.dat"));
+    EXPECT_EQ(results.TakeNote(), std::nullopt) << "classes not chosen";
+    results.Settings().Classes = true;
+    EXPECT_TRUE(results.TakeNote().has_value());
+}
+
+struct MaskCase {
+    const char* name;
+    const char* loaded;
+    const char* compared;
+    bool loadedView;
+    std::optional<SatelliteSystem> system;
+    const char* expected; // in the mask's file, or in the error
+    bool fails;
+};
+
+void PrintTo(const MaskCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class Masks : public SiteAssessment, public testing::WithParamInterface<MaskCase> {};
+
+TEST_P(Masks, TakeTheOpenProfileOfTheMapInViewOrSayWhyNot) {
+    const MaskCase& c = GetParam();
+    results.SetSystem(c.system);
+    if (c.loaded) {
+        results.Load(folder.File(c.loaded));
+    }
+    if (c.compared) {
+        results.Compare(folder.File(c.compared));
+    }
+    const std::string path = folder.File("mask.csv");
+    try {
+        (c.loadedView ? results.LoadedMask() : results.LiveMask()).Save(path);
+        EXPECT_FALSE(c.fails) << "no error";
+        EXPECT_THAT(ReadFileBytes(path), HasSubstr(c.expected));
+    } catch (const std::exception& error) {
+        EXPECT_TRUE(c.fails) << error.what();
+        EXPECT_THAT(error.what(), HasSubstr(c.expected));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Views, Masks,
+    testing::Values(
+        MaskCase{"live", nullptr, nullptr, false, std::nullopt, "\n180,10\n", false},
+        MaskCase{"live_while_loaded", "moved.dat", nullptr, false, std::nullopt, "\n180,10\n",
+                 false},
+        // Walled all round where it was seen: nothing open to make a mask of.
+        MaskCase{"live_system_never_open", nullptr, nullptr, false, SatelliteSystem::Galileo,
+                 "azimuth", true},
+        MaskCase{"loaded_never_open", "moved.dat", nullptr, true, std::nullopt, "azimuth", true},
+        MaskCase{"loaded_without_observations", "plain.dat", nullptr, true, std::nullopt,
+                 "plain.obs", true},
+        MaskCase{"nothing_loaded", nullptr, nullptr, true, std::nullopt, "No map is loaded", true},
+        MaskCase{"difference", "Skyfence.dat", "moved.dat", true, std::nullopt, "no horizon mask",
+                 true}),
+    CaseName());
+
+TEST_F(SiteAssessment, ReportIsOfTheLiveMapsWhateverIsLoaded) {
+    results.Load(folder.File("moved.dat"));
+    const std::string path = folder.File("report.html");
+    results.Report("Roof of the mill").Save(path);
+    const std::string html = ReadFileBytes(path);
+    EXPECT_THAT(html, HasSubstr("Roof of the mill"));
+    EXPECT_THAT(html, HasSubstr("Galileo"));
+    EXPECT_THAT(html, testing::Not(HasSubstr("moved")));
 }
 
 } // namespace
