@@ -3,6 +3,7 @@
 #include "HorizonPlot.h"
 #include "PaletteColours.h"
 #include "PlotGeometry.h"
+#include "SkyClassesPlot.h"
 #include "imaging/TExtBitmap.h"
 #include "platform/Exception.h"
 
@@ -157,6 +158,20 @@ void DrawScale(QPainter& painter, const QRect& bar, int low, int high,
     CentredText(painter, QPointF(bar.center().x() + 0.5, bar.top() - 1.0 * font), "dB", font);
 }
 
+// In the scale bar's column: from its top a swatch of the bar's width and a name per class.
+void DrawClassKey(QPainter& painter, const QRect& bar, int font) {
+    int top = bar.top();
+    for (const SkyClass skyClass : KeyedSkyClasses) {
+        const QRect swatch(bar.left(), top, bar.width(), font);
+        painter.fillRect(swatch, QColor::fromRgb(SkyClassColour(skyClass)));
+        painter.drawRect(swatch.adjusted(-1, -1, 0, 0));
+        painter.drawText(
+            QRectF(swatch.right() + 1 + 0.6 * font, top - 0.5 * font, 4.0 * font, 2.0 * font),
+            Qt::AlignLeft | Qt::AlignVCenter, SkyClassName(skyClass));
+        top += 2 * font;
+    }
+}
+
 } // namespace
 
 MapPicture::MapPicture(QSize size, bool polar) : size_(size), polar_(polar) {
@@ -199,8 +214,11 @@ QImage MapPicture::Draw(const TStringList& grid, const PlotSettings& settings) c
     const QImage plot =
         PlotImage(plot_.size(), [&](TExtBitmap& bitmap) { PlotHorizon(bitmap, grid, laidOut); });
     const PaletteScale scale = ScaleOf(settings.Colours);
-    return Compose(plot, scale.Low, scale.High, [palette = settings.Colours](int value) {
-        return PaletteColour(palette, value);
+    return Compose(plot, [&](QPainter& painter) {
+        DrawScale(
+            painter, bar_, scale.Low, scale.High,
+            [palette = settings.Colours](int value) { return PaletteColour(palette, value); },
+            font_);
     });
 }
 
@@ -208,12 +226,22 @@ QImage MapPicture::Draw(const DifferenceMap& map) const {
     const QImage plot =
         PlotImage(plot_.size(), [&](TExtBitmap& bitmap) { PlotDifference(bitmap, map, polar_); });
     const int largest = std::max(1, map.Largest());
-    return Compose(plot, -largest, largest,
-                   [largest](int value) { return DifferenceColour(value, largest); });
+    return Compose(plot, [&](QPainter& painter) {
+        DrawScale(
+            painter, bar_, -largest, largest,
+            [largest](int value) { return DifferenceColour(value, largest); }, font_);
+    });
 }
 
-QImage MapPicture::Compose(const QImage& plot, int low, int high,
-                           const std::function<QRgb(int value)>& colour) const {
+QImage MapPicture::Draw(const SkyClasses& classes, const OpenProfile* profileLine) const {
+    const QImage plot = PlotImage(plot_.size(), [&](TExtBitmap& bitmap) {
+        PlotSkyClassCells(bitmap, classes, polar_, profileLine);
+    });
+    return Compose(plot, [&](QPainter& painter) { DrawClassKey(painter, bar_, font_); });
+}
+
+QImage MapPicture::Compose(const QImage& plot,
+                           const std::function<void(QPainter&)>& drawKey) const {
     QImage picture(size_, QImage::Format_RGB32);
     picture.fill(Background);
     QPainter painter(&picture);
@@ -227,6 +255,6 @@ QImage MapPicture::Compose(const QImage& plot, int low, int high,
     } else {
         DrawRectangularAxes(painter, plot_, font_);
     }
-    DrawScale(painter, bar_, low, high, colour, font_);
+    drawKey(painter);
     return picture;
 }

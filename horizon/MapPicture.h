@@ -12,6 +12,8 @@
 
 #include <functional>
 
+class QPainter;
+
 // A map as a picture to keep or share: the plot as the window draws it (PlotHorizon, in the
 // settings' palette and layout, with the profile line when asked), and around it what makes it
 // readable on its own: compass letters; elevation rings at 0, 30 and 60 degrees (polar) or axis
@@ -33,7 +35,8 @@ public:
     // Where the plot image lies: the whole plot bitmap (polar: the square of the sky disc).
     QRect PlotArea() const { return plot_; }
     // The coloured pixels of the scale bar: the top row shows its highest value, the bottom row
-    // its lowest, evenly between.
+    // its lowest, evenly between. The sky classes' key stands in its column: from its top, a
+    // swatch of the bar's width per class, one text line tall, a line apart.
     QRect ScaleBar() const { return bar_; }
 
     // An invalid grid (not 360 lines) leaves the plot area white.
@@ -44,8 +47,8 @@ public:
     QImage Draw(const SkyClasses& classes, const OpenProfile* profileLine) const;
 
 private:
-    QImage Compose(const QImage& plot, int low, int high,
-                   const std::function<QRgb(int value)>& colour) const;
+    // The plot with its axes, and the key that `drawKey` draws at the right.
+    QImage Compose(const QImage& plot, const std::function<void(QPainter&)>& drawKey) const;
 
     QSize size_;
     bool polar_;
