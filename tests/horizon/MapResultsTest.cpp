@@ -352,8 +352,8 @@ INSTANTIATE_TEST_SUITE_P(
                  false},
         // Walled all round where it was seen: nothing open to make a mask of.
         MaskCase{"live_system_never_open", nullptr, nullptr, false, SatelliteSystem::Galileo,
-                 "azimuth", true},
-        MaskCase{"loaded_never_open", "moved.dat", nullptr, true, std::nullopt, "azimuth", true},
+                 "seen open", true},
+        MaskCase{"loaded_never_open", "moved.dat", nullptr, true, std::nullopt, "seen open", true},
         MaskCase{"loaded_without_observations", "plain.dat", nullptr, true, std::nullopt,
                  "plain.obs", true},
         MaskCase{"nothing_loaded", nullptr, nullptr, true, std::nullopt, "No map is loaded", true},
