@@ -5,32 +5,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
-#include <QLineEdit>
 
 #include <vector>
-
-std::optional<std::string> AskExportFile(QWidget* parent, const std::string& folder,
-                                         ExportKind kind) {
-    const bool picture = kind == ExportKind::Picture;
-    const std::string name = ExportKindName(kind);
-    const QString file = QFileDialog::getSaveFileName(
-        parent, picture ? "Export picture" : QString::fromStdString("Export " + name),
-        QString::fromStdString(folder + (picture ? "Skyfence.png" : "Skyfence-" + name + ".csv")),
-        picture ? "PNG pictures (*.png)" : "CSV tables (*.csv)");
-    return file.isEmpty() ? std::nullopt : std::optional(FromQString(file));
-}
-
-std::optional<QSize> AskPictureSize(QWidget* parent) {
-    const QStringList sizes = {"800 x 600", "1200 x 900", "1600 x 1200", "2400 x 1800"};
-    bool chosen = false;
-    const QString size = QInputDialog::getItem(parent, "Export picture", "Size in pixels:", sizes,
-                                               1, false, &chosen);
-    if (!chosen) {
-        return std::nullopt;
-    }
-    const QStringList sides = size.split(" x ");
-    return QSize(sides.at(0).toInt(), sides.at(1).toInt());
-}
 
 namespace {
 
@@ -65,11 +41,40 @@ std::optional<std::string> AskTypedFile(QWidget* parent, const QString& title,
 
 } // namespace
 
-std::optional<std::string> AskSiteName(QWidget* parent) {
+std::optional<std::string> AskExportFile(QWidget* parent, const std::string& folder,
+                                         ExportKind kind) {
+    const bool picture = kind == ExportKind::Picture;
+    const std::string name = ExportKindName(kind);
+    const QString file = QFileDialog::getSaveFileName(
+        parent, picture ? "Export picture" : QString::fromStdString("Export " + name),
+        QString::fromStdString(folder + (picture ? "Skyfence.png" : "Skyfence-" + name + ".csv")),
+        picture ? "PNG pictures (*.png)" : "CSV tables (*.csv)");
+    return file.isEmpty() ? std::nullopt : std::optional(FromQString(file));
+}
+
+std::optional<QSize> AskPictureSize(QWidget* parent) {
+    const QStringList sizes = {"800 x 600", "1200 x 900", "1600 x 1200", "2400 x 1800"};
     bool chosen = false;
-    const QString name = QInputDialog::getText(
-        parent, "Site report", "Name of the site:", QLineEdit::Normal, QString(), &chosen);
-    return chosen ? std::optional(FromQString(name.trimmed())) : std::nullopt;
+    const QString size = QInputDialog::getItem(parent, "Export picture", "Size in pixels:", sizes,
+                                               1, false, &chosen);
+    if (!chosen) {
+        return std::nullopt;
+    }
+    const QStringList sides = size.split(" x ");
+    return QSize(sides.at(0).toInt(), sides.at(1).toInt());
+}
+
+// Wide enough for a name as a site log gives it.
+std::optional<std::string> AskSiteName(QWidget* parent) {
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle("Site report");
+    dialog.setLabelText("Name of the site, the report's title:");
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.resize(400, dialog.sizeHint().height());
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return FromQString(dialog.textValue().trimmed());
 }
 
 std::optional<std::string> AskReportFile(QWidget* parent, const std::string& folder) {
