@@ -117,7 +117,8 @@ TEST_F(MapResultsWindow, PlotSwitchesRedrawTheLivePlot) {
         return form.LiveBitmap().Image().convertToFormat(QImage::Format_RGB32);
     };
     const QImage plain = drawn();
-    for (const char* name : {"MenuPopupFilled", "MenuPopupPolar", "MenuPopupProfile"}) {
+    for (const char* name :
+         {"MenuPopupFilled", "MenuPopupPolar", "MenuPopupClasses", "MenuPopupProfile"}) {
         Trigger(name);
         EXPECT_NE(drawn(), plain) << name;
         Trigger(name);

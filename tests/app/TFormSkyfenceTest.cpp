@@ -136,10 +136,11 @@ TEST_F(Window, FrameMenusAndTimersFollowTheDesign) {
         }
     }
     // The design's items in their order, and between them the results to keep.
-    EXPECT_EQ(menus,
-              QStringList({"&File", "Load ...", "Compare with ...", "-", "Export picture ...",
-                           "Export cells ...", "Export horizon profile ...", "-", "Setup", "-",
-                           "E&xit", "Help", "About..."}));
+    EXPECT_EQ(
+        menus,
+        QStringList({"&File", "Load ...", "Compare with ...", "-", "Export picture ...",
+                     "Export cells ...", "Export horizon profile ...", "Export horizon mask ...",
+                     "Site report ...", "-", "Setup", "-", "E&xit", "Help", "About..."}));
 
     const auto* tabs = Find<QTabWidget>("PageControlMain");
     EXPECT_EQ(tabs->tabText(0), "Satellites");
