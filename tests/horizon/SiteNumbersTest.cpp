@@ -28,9 +28,9 @@ struct ShareCase {
     double openOfSeen;    // percent of the seen sky above 10 degrees
 };
 
-class SkyShares : public testing::TestWithParam<ShareCase> {};
+class SiteSkyShares : public testing::TestWithParam<ShareCase> {};
 
-TEST_P(SkyShares, AreWeightedByCellArea) {
+TEST_P(SiteSkyShares, AreWeightedByCellArea) {
     const SiteNumbers numbers = NumbersOf(ObservedSky(GetParam().sky));
     EXPECT_NEAR(numbers.SeenSky(), GetParam().seen, 0.001);
     EXPECT_NEAR(numbers.SeenSkyAboveMask(), GetParam().seenAboveMask, 0.001);
@@ -38,7 +38,7 @@ TEST_P(SkyShares, AreWeightedByCellArea) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Skies, SkyShares,
+    Skies, SiteSkyShares,
     testing::Values(ShareCase{"whole_dome", [](int, int) { return Clear; }, 100, 100, 100},
                     ShareCase{"horizon_row", [](int, int e) { return e == 0 ? Clear : Never; },
                               0.8727, 0, 0},
@@ -68,9 +68,9 @@ struct SectorCase {
     std::vector<SiteNumbers::Sector> sectors;
 };
 
-class ObstructionSectors : public testing::TestWithParam<SectorCase> {};
+class SiteObstructions : public testing::TestWithParam<SectorCase> {};
 
-TEST_P(ObstructionSectors, JoinNeighboursAndCrossNorth) {
+TEST_P(SiteObstructions, JoinNeighboursAndCrossNorth) {
     const auto& stretches = GetParam().stretches;
     const MapObservations map = ObservedSky([&](int q, int e) {
         Stretch at{q, q, 5};
@@ -86,7 +86,7 @@ TEST_P(ObstructionSectors, JoinNeighboursAndCrossNorth) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Profiles, ObstructionSectors,
+    Profiles, SiteObstructions,
     testing::Values(
         SectorCase{"none", {}, {}}, SectorCase{"ten_degrees_is_no_obstruction", {{0, 359, 10}}, {}},
         SectorCase{"wall", {{200, 250, 30}}, {{200, 250, 30}}},
@@ -112,9 +112,9 @@ struct BandCase {
     std::array<std::optional<int>, SiteNumbers::Bands.size()> medians;
 };
 
-class BandMedians : public testing::TestWithParam<BandCase> {};
+class SiteBandMedians : public testing::TestWithParam<BandCase> {};
 
-TEST_P(BandMedians, PoolTheCellsOfEachBand) {
+TEST_P(SiteBandMedians, PoolTheCellsOfEachBand) {
     MapObservations map;
     for (const BandReport& report : GetParam().reports) {
         Report(map, report.azimuth, report.elevation, report.reports);
@@ -127,7 +127,7 @@ TEST_P(BandMedians, PoolTheCellsOfEachBand) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Reports, BandMedians,
+    Reports, SiteBandMedians,
     testing::Values(BandCase{"nothing_heard", {{0, 5, Walled}}, {}},
                     BandCase{"even_count_takes_the_lower",
                              {{0, 5, {{20}}}, {90, 10, {{30}}}},
@@ -170,9 +170,9 @@ struct CompletenessCase {
     const char* text;
 };
 
-class Completeness : public testing::TestWithParam<CompletenessCase> {};
+class SiteCompleteness : public testing::TestWithParam<CompletenessCase> {};
 
-TEST_P(Completeness, IsTheRecentGrowthOfTheSeenSky) {
+TEST_P(SiteCompleteness, IsTheRecentGrowthOfTheSeenSky) {
     MapObservations map;
     for (int q = 0; q < GridAzimuths; ++q) {
         for (int e = 0; e < GridElevations; ++e) {
@@ -187,7 +187,7 @@ TEST_P(Completeness, IsTheRecentGrowthOfTheSeenSky) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Growth, Completeness,
+    Growth, SiteCompleteness,
     testing::Values(CompletenessCase{"under_six_hours", 6h - 1s, 10, 5h,
                                      "not yet known: less than 6 hours observed"},
                     CompletenessCase{"under_one_percent", 10h, 3, 9h,
