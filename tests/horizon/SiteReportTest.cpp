@@ -15,7 +15,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-#include <algorithm>
+#include <cctype>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -56,16 +57,25 @@ TEST(SiteReport, PdfTextHoldsTheSiteAndItsNumbers) {
     if (pdftotext.isEmpty()) {
         GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
     }
+    // Kept with the test's output for a person to see.
+    const std::filesystem::path output(SKYFENCE_TEST_OUTPUT_DIR);
+    std::filesystem::create_directories(output);
+    const std::string pdf = (output / "site-report.pdf").string();
     const TemporaryFolder folder;
-    Report("Roof of building 7").Save(folder.File("site.pdf"));
+    Report("Roof of building 7").Save(pdf);
     QProcess process;
-    process.start(pdftotext, {"-enc", "UTF-8", QString::fromStdString(folder.File("site.pdf")),
+    process.start(pdftotext, {"-enc", "UTF-8", QString::fromStdString(pdf),
                               QString::fromStdString(folder.File("site.txt"))});
     ASSERT_TRUE(process.waitForFinished(30'000)) << "pdftotext did not finish";
     ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    std::string text = ReadFileBytes(folder.File("site.txt"));
-    // Table cells may be laid out on lines of their own.
-    std::replace(text.begin(), text.end(), '\n', ' ');
+    // Table cells come apart by lines and spaces of any number.
+    std::string text;
+    for (const char c : ReadFileBytes(folder.File("site.txt"))) {
+        const bool space = std::isspace(static_cast<unsigned char>(c)) != 0;
+        if (!space || (!text.empty() && text.back() != ' ')) {
+            text += space ? ' ' : c;
+        }
+    }
 
     const SiteNumbers numbers(TheSite().Site.Observations,
                               {{SatelliteSystem::GPS, &TheSite().Site.Observations},
