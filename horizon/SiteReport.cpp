@@ -215,9 +215,11 @@ public:
                            Percent(numbers_.OpenSkyAboveMask())}) +
                       Row({"Completeness", Text(numbers_.CompletenessText())})) +
                 "<p>Shares of the dome, weighted by the area of each cell. A direction is open "
-                "where the median signal received from it is at least " +
+                "where the median of the signals reported from it (a satellite not heard "
+                "counting as 0 dB) is at least " +
                 QString::number(classes_.Threshold()) +
-                " dB, weak where it is lower, blocked where satellites stood at least " +
+                " dB, weak where a satellite was heard but the median is lower, blocked where "
+                "satellites stood at least " +
                 QString::number(SkyClasses::BlockedReports) +
                 " times without being heard, and unseen where none ever stood.</p>\n";
         html += "<h2>Obstructions above " + Degrees(SiteNumbers::MaskElevation) + "</h2>\n" +

@@ -102,6 +102,8 @@ TEST(SiteReport, PdfTextHoldsTheSiteAndItsNumbers) {
 // One file to mail: every picture inside it, and the user's name for the site shown as text.
 TEST(SiteReport, HtmlCarriesItsPicturesAndEscapesTheSiteName) {
     const std::string html = Report("<b>Mast & \"roof\"</b>").Html();
+    std::filesystem::create_directories(SKYFENCE_TEST_OUTPUT_DIR);
+    WriteFileBytes(std::string(SKYFENCE_TEST_OUTPUT_DIR) + "/site-report.html", html);
     EXPECT_THAT(html, HasSubstr("&lt;b&gt;Mast &amp; &quot;roof&quot;&lt;/b&gt;"));
     EXPECT_THAT(html, Not(HasSubstr("<b>Mast")));
 
