@@ -77,13 +77,4 @@ INSTANTIATE_TEST_SUITE_P(
                     ProfileCase{"beyond_range", 360, std::nullopt, Unseen, std::nullopt}),
     CaseName());
 
-TEST(OpenProfile, KnowsNothingWithoutAnOpenCell) {
-    EXPECT_FALSE(OpenProfile(SkyClasses(MapObservations(), 30)).AnyKnown());
-    const MapObservations walled = ObservedSky([](int, int e) { return e < 50 ? Walled : Faint; });
-    const OpenProfile profile(SkyClasses(walled, 30));
-    EXPECT_FALSE(profile.AnyKnown());
-    EXPECT_EQ(profile.State(0), OpenProfile::Azimuth::Blocked);
-    EXPECT_EQ(profile.HighestReported(0), 90);
-}
-
 } // namespace
