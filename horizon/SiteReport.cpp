@@ -110,7 +110,7 @@ QString SectorsTable(const std::vector<SiteNumbers::Sector>& sectors) {
 
 QString SystemsTable(const std::vector<SiteNumbers::SystemNumbers>& systems) {
     if (systems.empty()) {
-        return "<p>No system's own observations (the receiver setting reads GPS alone).</p>\n";
+        return "<p>No satellite was reported.</p>\n";
     }
     QStringList header{"System", "Satellites heard"};
     for (const SiteNumbers::ElevationBand& band : SiteNumbers::Bands) {
