@@ -13,7 +13,6 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QImage>
-#include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QTextDocument>
