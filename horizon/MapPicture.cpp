@@ -158,18 +158,31 @@ void DrawScale(QPainter& painter, const QRect& bar, int low, int high,
     CentredText(painter, QPointF(bar.center().x() + 0.5, bar.top() - 1.0 * font), "dB", font);
 }
 
-// In the scale bar's column: from its top a swatch of the bar's width and a name per class.
+// In the scale bar's column: from its top a swatch of the bar's width and a name per class, the
+// names made smaller where the longest would not fit beside the swatches.
 void DrawClassKey(QPainter& painter, const QRect& bar, int font) {
+    const double labelLeft = bar.right() + 1 + 0.6 * font;
+    const double room = painter.device()->width() - labelLeft - 1;
+    int widest = 1;
+    for (const SkyClass skyClass : KeyedSkyClasses) {
+        widest = std::max(widest, painter.fontMetrics().horizontalAdvance(SkyClassName(skyClass)));
+    }
+    painter.save();
+    if (widest > room) {
+        QFont smaller = painter.font();
+        smaller.setPixelSize(std::max(1, static_cast<int>(font * room / widest)));
+        painter.setFont(smaller);
+    }
     int top = bar.top();
     for (const SkyClass skyClass : KeyedSkyClasses) {
         const QRect swatch(bar.left(), top, bar.width(), font);
         painter.fillRect(swatch, QColor::fromRgb(SkyClassColour(skyClass)));
         painter.drawRect(swatch.adjusted(-1, -1, 0, 0));
-        painter.drawText(
-            QRectF(swatch.right() + 1 + 0.6 * font, top - 0.5 * font, 4.0 * font, 2.0 * font),
-            Qt::AlignLeft | Qt::AlignVCenter, SkyClassName(skyClass));
+        painter.drawText(QRectF(labelLeft, top - 0.5 * font, room, 2.0 * font),
+                         Qt::AlignLeft | Qt::AlignVCenter, SkyClassName(skyClass));
         top += 2 * font;
     }
+    painter.restore();
 }
 
 } // namespace

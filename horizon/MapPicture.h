@@ -19,8 +19,9 @@ class QPainter;
 // readable on its own: compass letters; elevation rings at 0, 30 and 60 degrees (polar) or axis
 // ticks with labels (rectangular: azimuth every 30, 45 or 90 degrees as room allows, elevation
 // every 30); and at the right a scale bar in dB of the colours used. A difference map is laid out
-// the same, its scale from -N to +N dB with N its largest change. The text is sized by the
-// narrower side, so that a long narrow picture keeps room for its plot.
+// the same, its scale from -N to +N dB with N its largest change; the sky classes too, with the
+// key of their four colours in place of the scale. The text is sized by the narrower side, so
+// that a long narrow picture keeps room for its plot.
 //
 // Drawing text needs the application object (QGuiApplication); the layout does not.
 class MapPicture {

@@ -13,7 +13,6 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QImage>
-#include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QTextDocument>
@@ -110,7 +109,7 @@ QString SectorsTable(const std::vector<SiteNumbers::Sector>& sectors) {
 
 QString SystemsTable(const std::vector<SiteNumbers::SystemNumbers>& systems) {
     if (systems.empty()) {
-        return "<p>No system's own observations (the receiver setting reads GPS alone).</p>\n";
+        return "<p>No satellite was reported.</p>\n";
     }
     QStringList header{"System", "Satellites heard"};
     for (const SiteNumbers::ElevationBand& band : SiteNumbers::Bands) {
@@ -130,21 +129,26 @@ QString SystemsTable(const std::vector<SiteNumbers::SystemNumbers>& systems) {
 // Per sector of azimuth the highest open elevation in it (what a mask for that sector takes), or
 // what is known of it when none of its azimuths is open.
 QString OpenProfileTable(const OpenProfile& profile) {
-    QStringList azimuths{"Azimuth"};
-    QStringList elevations{"Open from"};
-    for (int from = 0; from < GridAzimuths; from += SectorWidth) {
-        std::optional<int> highest;
-        bool blocked = false;
-        for (int q = from; q < from + SectorWidth; ++q) {
-            if (const auto elevation = profile.Elevation(q)) {
-                highest = std::max(highest.value_or(*elevation), *elevation);
+    constexpr int SectorsPerRow = 6;
+    QString rows;
+    for (int first = 0; first < GridAzimuths; first += SectorsPerRow * SectorWidth) {
+        QStringList azimuths{"Azimuth"};
+        QStringList elevations{"Open from"};
+        for (int from = first; from < first + SectorsPerRow * SectorWidth; from += SectorWidth) {
+            std::optional<int> highest;
+            bool blocked = false;
+            for (int q = from; q < from + SectorWidth; ++q) {
+                if (const auto elevation = profile.Elevation(q)) {
+                    highest = std::max(highest.value_or(*elevation), *elevation);
+                }
+                blocked = blocked || profile.State(q) == OpenProfile::Azimuth::Blocked;
             }
-            blocked = blocked || profile.State(q) == OpenProfile::Azimuth::Blocked;
+            azimuths << QString::number(from) + QChar(0x2013) + Degrees(from + SectorWidth - 1);
+            elevations << (highest ? Degrees(*highest) : QString(blocked ? "blocked" : "unseen"));
         }
-        azimuths << QString::number(from) + QChar(0x2013) + Degrees(from + SectorWidth - 1);
-        elevations << (highest ? Degrees(*highest) : QString(blocked ? "blocked" : "unseen"));
+        rows += Row(azimuths, "th") + Row(elevations);
     }
-    return Table(Row(azimuths, "th") + Row(elevations));
+    return Table(rows);
 }
 
 // The picture at `width` pixels across the page.
@@ -210,15 +214,19 @@ public:
                            Percent(numbers_.OpenSkyAboveMask())}) +
                       Row({"Completeness", Text(numbers_.CompletenessText())})) +
                 "<p>Shares of the dome, weighted by the area of each cell. A direction is open "
-                "where the median signal received from it is at least " +
+                "where the median of the signals reported from it (a satellite not heard "
+                "counting as 0 dB) is at least " +
                 QString::number(classes_.Threshold()) +
-                " dB, weak where it is lower, blocked where satellites stood at least " +
+                " dB, weak where a satellite was heard but the median is lower, blocked where "
+                "satellites stood at least " +
                 QString::number(SkyClasses::BlockedReports) +
                 " times without being heard, and unseen where none ever stood.</p>\n";
         html += "<h2>Obstructions above " + Degrees(SiteNumbers::MaskElevation) + "</h2>\n" +
                 SectorsTable(numbers_.Obstructions());
         html += "<h2>Satellite systems</h2>\n" + SystemsTable(numbers_.Systems());
-        html += "<h2>Map</h2>\n" + Figure(0, source, PageWidth * 3 / 4);
+        // The pictures start a page of their own in print, the numbers before them all on one.
+        html += "<h2 style=\"page-break-before: always\">Map</h2>\n" +
+                Figure(0, source, PageWidth * 3 / 4);
         html += "<h2>Sky classes</h2>\n" + Figure(1, source, PageWidth * 3 / 4);
         html += "<h2>Open profile</h2>\n" + Figure(2, source, PageWidth) +
                 "<p>The lowest open elevation, highest in each " + Degrees(SectorWidth) +
