@@ -277,11 +277,6 @@ INSTANTIATE_TEST_SUITE_P(
                     SatelliteSystem::Galileo,
                     {{90, 10, SkyClass::Blocked}, {180, 45, SkyClass::Unseen}},
                     nullptr},
-        ClassesCase{"live_system_never_counted",
-                    nullptr,
-                    SatelliteSystem::BeiDou,
-                    {{90, 10, SkyClass::Unseen}, {180, 45, SkyClass::Unseen}},
-                    nullptr},
         // The live map's choice of system does not reach the loaded map.
         ClassesCase{"loaded_beside_its_observations",
                     "moved.dat",
@@ -347,10 +342,9 @@ TEST_P(Masks, TakeTheOpenProfileOfTheMapInViewOrSayWhyNot) {
 INSTANTIATE_TEST_SUITE_P(
     Views, Masks,
     testing::Values(
-        MaskCase{"live", nullptr, nullptr, false, std::nullopt, "\n180,10\n", false},
         MaskCase{"live_while_loaded", "moved.dat", nullptr, false, std::nullopt, "\n180,10\n",
                  false},
-        // Walled all round where it was seen: nothing open to make a mask of.
+        // Walled or weak wherever seen: nothing open to make a mask of.
         MaskCase{"live_system_never_open", nullptr, nullptr, false, SatelliteSystem::Galileo,
                  "seen open", true},
         MaskCase{"loaded_never_open", "moved.dat", nullptr, true, std::nullopt, "seen open", true},
