@@ -210,6 +210,16 @@ protected:
         }
         WriteFileBytes(folder.File("damaged.obs"), "not observations");
     }
+    // The live plot's system, the file plot's map and the map compared with it (none for null).
+    void View(std::optional<SatelliteSystem> system, const char* loaded, const char* compared) {
+        results.SetSystem(system);
+        if (loaded) {
+            results.Load(folder.File(loaded));
+        }
+        if (compared) {
+            results.Compare(folder.File(compared));
+        }
+    }
 };
 
 struct ClassesCase {
@@ -229,10 +239,7 @@ class Classes : public SiteAssessment, public testing::WithParamInterface<Classe
 // The plot and the exported picture alike.
 TEST_P(Classes, AreDrawnForTheMapInViewWhereItHasObservations) {
     const ClassesCase& c = GetParam();
-    results.SetSystem(c.system);
-    if (c.loaded) {
-        results.Load(folder.File(c.loaded));
-    }
+    View(c.system, c.loaded, nullptr);
     const auto draw = [&](TExtBitmap& t) {
         c.loaded ? results.DrawLoaded(t) : results.DrawLive(t);
     };
@@ -321,13 +328,7 @@ class Masks : public SiteAssessment, public testing::WithParamInterface<MaskCase
 
 TEST_P(Masks, TakeTheOpenProfileOfTheMapInViewOrSayWhyNot) {
     const MaskCase& c = GetParam();
-    results.SetSystem(c.system);
-    if (c.loaded) {
-        results.Load(folder.File(c.loaded));
-    }
-    if (c.compared) {
-        results.Compare(folder.File(c.compared));
-    }
+    View(c.system, c.loaded, c.compared);
     const std::string path = folder.File("mask.csv");
     try {
         (c.loadedView ? results.LoadedMask() : results.LiveMask()).Save(path);
