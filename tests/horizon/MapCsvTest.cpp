@@ -112,6 +112,57 @@ TEST(MapCsv, DifferenceOfMapsOfUnequalLength) {
     EXPECT_EQ(map.Largest(), 44);
 }
 
+// Each report: azimuth, elevation, SNR (0: the satellite was there and not heard).
+struct Report {
+    int azimuth, elevation, snr;
+};
+
+struct ObservedCellCase {
+    const char* name;
+    std::vector<Report> reports;
+    std::vector<std::string> row; // of the cell of the first report
+};
+
+class ObservedCell : public testing::TestWithParam<ObservedCellCase> {};
+
+TEST_P(ObservedCell, RowHasTheCountsTheMedianAndTheMaximum) {
+    MapObservations observations;
+    for (const Report& report : GetParam().reports) {
+        observations.Add(7, report.azimuth, report.elevation, report.snr, {});
+    }
+    const Rows rows = ParseCsv(ObservationsCsv(observations));
+    ASSERT_GE(rows.size(), 2u);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"azimuth", "elevation", "heard", "unheard",
+                                                 "median", "max"}));
+    EXPECT_EQ(rows[1], GetParam().row);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Observations, ObservedCell,
+    testing::Values(
+        ObservedCellCase{"one_heard", {{3, 4, 40}}, {"3", "4", "1", "0", "40", "40"}},
+        ObservedCellCase{"never_heard", {{3, 4, 0}, {3, 4, 0}}, {"3", "4", "0", "2", "", ""}},
+        ObservedCellCase{"even_count_takes_the_lower_middle",
+                         {{0, 90, 45}, {0, 90, 20}, {0, 90, 0}, {0, 90, 30}, {0, 90, 44}},
+                         {"0", "90", "4", "1", "30", "45"}},
+        ObservedCellCase{"one_reflection_does_not_move_the_median",
+                         {{359, 0, 12}, {359, 0, 12}, {359, 0, 50}},
+                         {"359", "0", "3", "0", "12", "50"}}),
+    CaseName());
+
+TEST(MapCsv, ObservedCellsAzimuthByAzimuthFromTheHorizonUp) {
+    MapObservations observations;
+    for (const Report& report : std::vector<Report>{{7, 40, 33}, {359, 0, 0}, {7, 3, 41}}) {
+        observations.Add(7, report.azimuth, report.elevation, report.snr, {});
+    }
+    EXPECT_EQ(ParseCsv(ObservationsCsv(observations)),
+              (Rows{{"azimuth", "elevation", "heard", "unheard", "median", "max"},
+                    {"7", "3", "1", "0", "41", "41"},
+                    {"7", "40", "1", "0", "33", "33"},
+                    {"359", "0", "0", "1", "", ""}}));
+    EXPECT_EQ(ObservationsCsv(MapObservations()), "azimuth,elevation,heard,unheard,median,max\n");
+}
+
 struct SaveCase {
     const char* name;
     std::function<void(const std::string& path)> save;
