@@ -9,14 +9,16 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
-// Received bytes through the program's own receive path into a horizon grid and, under the
-// all-systems receiver setting, the maps of the single systems. There is no port; each block
-// goes to the path as the port would hand it to its links.
+// Received bytes through the program's own receive path into a horizon grid and its observations
+// and, under the all-systems receiver setting, the maps of the single systems and theirs. There is
+// no port; each block goes to the path as the port would hand it to its links.
 class ReceptionReplay {
 public:
     explicit ReceptionReplay(ReceiverMode mode = DefaultReceiverMode);
-    // The systems' maps start empty unless given to Systems() before the first block.
+    // The observations and the systems' maps start empty unless given to Observations() and
+    // Systems() before the first block.
     explicit ReceptionReplay(TStringList startGrid, ReceiverMode mode = DefaultReceiverMode);
     // The path holds the grid and the table.
     ReceptionReplay(const ReceptionReplay&) = delete;
@@ -32,6 +34,11 @@ public:
     const TStringList& Grid() const { return grids_.HorizonGrid; }
     const SystemGrids& Systems() const { return grids_.Systems; }
     SystemGrids& Systems() { return grids_.Systems; }
+    // The combined map's observations; the systems' are in Systems().
+    const MapObservations& Observations() const { return grids_.Observations; }
+    MapObservations& Observations() { return grids_.Observations; }
+    // The combined map, then each system's that has a map or observations.
+    std::vector<SiteMap> SiteMaps() const { return grids_.SiteMaps(); }
     const SkyView& Sky() const { return path_.Sky(); }
     std::size_t PositionSentences() const { return path_.PositionSentences(); }
     std::size_t SatellitesInViewSentences() const { return path_.SatellitesInViewSentences(); }

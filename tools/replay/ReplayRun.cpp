@@ -4,14 +4,21 @@
 #include "ReceptionReplay.h"
 #include "horizon/DifferenceMap.h"
 #include "horizon/HorizonGrid.h"
+#include "horizon/HorizonMask.h"
 #include "horizon/HorizonProfile.h"
 #include "horizon/MapCsv.h"
 #include "horizon/MapPicture.h"
+#include "horizon/ObservationsFile.h"
+#include "horizon/OpenProfile.h"
 #include "horizon/PngFile.h"
+#include "horizon/SiteReport.h"
+#include "horizon/SkyClasses.h"
 #include "horizon/SystemGrids.h"
 #include "platform/AtomicFileSet.h"
 #include "platform/Exception.h"
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <optional>
 
@@ -24,6 +31,44 @@ void LoadStartSystemGrids(SystemGrids& systems, const std::string& startGrid) {
             systems.Obtain(system).LoadFromFile(file);
         }
     }
+}
+
+// Counting goes on from the observations beside a start map. Damaged ones cannot stop a replay:
+// the warning names them, and counting starts afresh.
+std::optional<MapObservations> StartObservations(const std::string& startMap,
+                                                 const ReplayWarning& warn) {
+    const std::string file = ObservationsFileName(startMap);
+    try {
+        return LoadObservations(file);
+    } catch (const Exception& error) {
+        warn(error.Message() + "; counting starts afresh");
+        return std::nullopt;
+    }
+}
+
+void LoadAllStartObservations(ReceptionReplay& replay, const ReplayOptions& options,
+                              const ReplayWarning& warn) {
+    if (auto observations = StartObservations(*options.StartGrid, warn)) {
+        replay.Observations() = std::move(*observations);
+    }
+    if (!options.AllSystems) {
+        return;
+    }
+    for (const SatelliteSystem system : AllSatelliteSystems) {
+        if (auto observations =
+                StartObservations(SystemGrids::FileNameBeside(*options.StartGrid, system), warn)) {
+            replay.Systems().ObtainObservations(system) = std::move(*observations);
+        }
+    }
+}
+
+bool EndsWithCaseless(const std::string& text, const std::string& ending) {
+    return text.size() >= ending.size() &&
+           std::equal(ending.begin(), ending.end(), text.end() - static_cast<long>(ending.size()),
+                      [](char a, char b) {
+                          return std::tolower(static_cast<unsigned char>(a)) ==
+                                 std::tolower(static_cast<unsigned char>(b));
+                      });
 }
 
 const TStringList& PictureGrid(const ReceptionReplay& replay, const ReplayOptions& options) {
@@ -48,7 +93,7 @@ std::string PictureOf(const TStringList& grid, const ReplayOptions& options) {
 
 } // namespace
 
-void RunReplay(const ReplayOptions& options) {
+void RunReplay(const ReplayOptions& options, const ReplayWarning& warn) {
     TStringList startGrid = NewGrid();
     if (options.StartGrid) {
         startGrid.LoadFromFile(*options.StartGrid);
@@ -57,6 +102,9 @@ void RunReplay(const ReplayOptions& options) {
     ReceptionReplay replay(std::move(startGrid), mode);
     if (options.AllSystems && options.StartGrid) {
         LoadStartSystemGrids(replay.Systems(), *options.StartGrid);
+    }
+    if (options.StartGrid) {
+        LoadAllStartObservations(replay, options, warn);
     }
     // Read before the log, so that a missing file does not wait for a long replay.
     std::optional<TStringList> before;
@@ -70,15 +118,25 @@ void RunReplay(const ReplayOptions& options) {
     if (before) {
         difference.emplace(*before, replay.Grid());
     }
+    // Refused before anything is written when no azimuth is known to be open.
+    std::optional<HorizonMask> mask;
+    if (options.Mask) {
+        mask.emplace(OpenProfile(SkyClasses(replay.Observations(), options.Plot.ProfileThreshold)));
+    }
 
     // Every file is staged before any is committed: an output that cannot be written then
     // leaves the others untouched too, not a data file without its picture.
     AtomicFileSet outputs;
     outputs.Stage(options.Output, replay.Grid().Text());
+    outputs.Stage(ObservationsFileName(options.Output), ObservationsBytes(replay.Observations()));
     if (options.AllSystems) {
         for (const SatelliteSystem system : AllSatelliteSystems) {
+            const std::string map = SystemGrids::FileNameBeside(options.Output, system);
             if (const TStringList* grid = replay.Systems().Find(system)) {
-                outputs.Stage(SystemGrids::FileNameBeside(options.Output, system), grid->Text());
+                outputs.Stage(map, grid->Text());
+            }
+            if (const MapObservations* observations = replay.Systems().FindObservations(system)) {
+                outputs.Stage(ObservationsFileName(map), ObservationsBytes(*observations));
             }
         }
     }
@@ -102,6 +160,18 @@ void RunReplay(const ReplayOptions& options) {
         if (options.DifferenceCells) {
             outputs.Stage(*options.DifferenceCells, DifferenceCsv(*difference));
         }
+    }
+    if (options.Observations) {
+        outputs.Stage(*options.Observations, ObservationsCsv(replay.Observations()));
+    }
+    if (options.Report) {
+        const SiteReport report(options.SiteName, replay.SiteMaps(), options.Plot);
+        outputs.Stage(*options.Report,
+                      EndsWithCaseless(*options.Report, ".pdf") ? report.Pdf() : report.Html());
+    }
+    if (mask) {
+        outputs.Stage(*options.Mask,
+                      EndsWithCaseless(*options.Mask, ".aem") ? mask->AzElMask() : mask->Csv());
     }
     outputs.Commit();
 }
