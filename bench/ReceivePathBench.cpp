@@ -113,6 +113,9 @@ void ReceiveLog(benchmark::State& state, ReceiverMode mode, const std::string& p
         benchmark::Counter(static_cast<double>(receivePath.PositionSentences() +
                                                receivePath.SatellitesInViewSentences()),
                            benchmark::Counter::kIsRate);
+    // Satellites-in-view sentences alone: those that the observations count.
+    state.counters["gsv_per_second"] = benchmark::Counter(
+        static_cast<double>(receivePath.SatellitesInViewSentences()), benchmark::Counter::kIsRate);
 }
 BENCHMARK_CAPTURE(ReceiveLog, all_systems_quectel, ReceiverMode::AllSystems,
                   SKYFENCE_NMEA_MULTI_DIR "/quectel-l76k-nmea.log");

@@ -2,6 +2,7 @@
 
 #include "HorizonGrid.h"
 #include "KeptFile.h"
+#include "ObservationsFile.h"
 #include "platform/AtomicFileWriter.h"
 #include "platform/Exception.h"
 
@@ -25,6 +26,7 @@ void HorizonGrids::SetUp(const std::string& folder) {
     keptFileName_.clear();
     AtomicFileWriter::RemoveLeftovers(DataFileName, LeftoverAge);
     Systems.SetUp(DataFileName);
+    SetUpObservations();
 
     struct stat status {};
     if (::stat(DataFileName.c_str(), &status) != 0 && errno == ENOENT) {
@@ -38,8 +40,18 @@ void HorizonGrids::SetUp(const std::string& folder) {
     }
 }
 
+void HorizonGrids::SetUpObservations() {
+    notes_.clear();
+    const std::string fileName = ObservationsFileName(DataFileName);
+    AtomicFileWriter::RemoveLeftovers(fileName, LeftoverAge);
+    if (std::optional<std::string> note = storedObservations_.Load(fileName, Observations)) {
+        notes_.push_back(std::move(*note));
+    }
+    notes_.insert(notes_.end(), Systems.Notes().begin(), Systems.Notes().end());
+}
+
 void HorizonGrids::SaveHorizonGrid() {
-    // A combined map that cannot be written does not keep the systems' maps from being saved.
+    // A combined map that cannot be written does not keep the other files from being saved.
     std::exception_ptr failure;
     try {
         if (dataFileUnread_) {
@@ -49,7 +61,20 @@ void HorizonGrids::SaveHorizonGrid() {
     } catch (const Exception&) {
         failure = std::current_exception();
     }
-    Systems.Save();
+    try {
+        storedObservations_.Save(Observations);
+    } catch (const Exception&) {
+        if (!failure) {
+            failure = std::current_exception();
+        }
+    }
+    try {
+        Systems.Save();
+    } catch (const Exception&) {
+        if (!failure) {
+            failure = std::current_exception();
+        }
+    }
     if (failure) {
         std::rethrow_exception(failure);
     }

@@ -2,6 +2,7 @@
 
 #include "MapObservations.h"
 #include "SiteMap.h"
+#include "StoredObservations.h"
 #include "SystemGrids.h"
 #include "platform/TStringList.h"
 
@@ -25,13 +26,19 @@ public:
 
     // Grid set-up at window creation: the live grid from "Skyfence.dat" in `folder` (which ends
     // in "/"), or 360 new lines when there is no such file, and the systems' maps found beside
-    // it. Reading errors are dropped.
+    // it, each map with the observations of its ".obs" file. Reading errors of the maps are
+    // dropped; observations that cannot be read start afresh, their file set aside, with a note.
     void SetUp(const std::string& folder);
+
+    // What the user should be told of the last SetUp: observations files that could not be read
+    // and where they were kept. Empty when all was read.
+    const std::vector<std::string>& Notes() const { return notes_; }
 
     // Writes the live grid to its data file, atomically. If the file existed at set-up but could
     // not be read completely, it is first kept beside itself under a new name, so that a grid
-    // that was never read in full cannot destroy it. Then the systems' maps that changed are
-    // written, also when the live grid could not be. Raises EFileError, the live grid's first.
+    // that was never read in full cannot destroy it. Then its observations, when they changed,
+    // and the systems' maps and observations that changed are written, each also when another
+    // could not be. Raises EFileError, the live grid's first, then its observations'.
     void SaveHorizonGrid();
 
     // Replaces LoadedGrid with the lines of `path`; raises EFileError (LoadedGrid then holds
@@ -50,8 +57,11 @@ public:
     const std::string& KeptFileName() const { return keptFileName_; }
 
 private:
+    void SetUpObservations();
     void KeepUnreadDataFile();
 
     bool dataFileUnread_ = false;
     std::string keptFileName_;
+    StoredObservations storedObservations_;
+    std::vector<std::string> notes_;
 };

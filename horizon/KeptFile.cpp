@@ -6,18 +6,20 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
 #include <unistd.h>
 
 namespace {
 
 std::string KeptName(const std::string& fileName, int number) {
     std::string stem = fileName;
-    if (const std::string extension = ".dat";
-        stem.size() >= extension.size() &&
-        stem.compare(stem.size() - extension.size(), extension.size(), extension) == 0) {
+    std::string extension = std::filesystem::path(fileName).extension().string();
+    if (extension.empty()) {
+        extension = ".dat";
+    } else {
         stem.resize(stem.size() - extension.size());
     }
-    return stem + "-kept-" + std::to_string(number) + ".dat";
+    return stem + "-kept-" + std::to_string(number) + extension;
 }
 
 } // namespace
@@ -37,8 +39,8 @@ std::string KeepFileBesideItself(const std::string& fileName) {
             return {};
         }
         if (errno != EEXIST) {
-            throw EFileError(FileErrorText("keep the unread data file", fileName, errno));
+            throw EFileError(FileErrorText("keep the unread file", fileName, errno));
         }
     }
-    throw EFileError(FileErrorText("keep the unread data file", fileName, EEXIST));
+    throw EFileError(FileErrorText("keep the unread file", fileName, EEXIST));
 }

@@ -2,8 +2,9 @@
 
 #include <string>
 
-// Keeps the file `fileName` (a data file "….dat") beside itself as "…-kept-N.dat", with the
-// first N from 1 that no earlier kept file has, so that replacing the file cannot destroy
-// content that was never read. Gives the kept file's name, or the empty text when there is no
-// file to keep. Raises EFileError.
+// Keeps the file `fileName` ("….dat", "….obs") beside itself as "…-kept-N.dat" ("…-kept-N.obs"),
+// with the first N from 1 that no earlier kept file has, so that replacing the file cannot
+// destroy content that was never read. A name without an extension gets "-kept-N.dat", as data
+// files always did. Gives the kept file's name, or the empty text when there is no file to keep.
+// Raises EFileError.
 std::string KeepFileBesideItself(const std::string& fileName);

@@ -2,6 +2,7 @@
 
 #include "HorizonGrid.h"
 #include "MultiSystemSentence.h"
+#include "PositionFix.h"
 #include "PositionSentence.h"
 #include "SatellitesInViewSentence.h"
 #include "platform/Exception.h"
@@ -14,9 +15,10 @@ constexpr std::int32_t GpsOnlyMessageCount = 3;
 } // namespace
 
 ReceivePath::ReceivePath(HorizonGrids& grids, SatelliteTable& table, PositionLine showPosition,
-                         ReceiverModeHint::Clock clock)
+                         ReceiverModeHint::Clock clock, ReportClock::SystemClock systemClock)
     : grids_(grids), table_(table), showPosition_(std::move(showPosition)),
-      clock_(std::move(clock)), sky_(clock_), hint_(clock_) {
+      clock_(std::move(clock)), sky_(clock_), hint_(clock_),
+      reportClock_(clock_, std::move(systemClock)) {
     MakeHint();
     MakePackets();
 }
@@ -54,8 +56,16 @@ void ReceivePath::AppendBlock(const std::string& block) {
 
 void ReceivePath::SatellitesInViewPacket(const std::string& body) {
     ++satellitesInViewSentences_;
-    if (HandleSatellitesInView(body, table_, grids_.HorizonGrid)) {
+    reports_.clear();
+    if (HandleSatellitesInView(body, table_, grids_.HorizonGrid, &reports_)) {
         hint_.Accepted();
+        if (!reports_.empty()) {
+            const MapObservations::Time time = reportClock_.Now();
+            for (const SatelliteReport& report : reports_) {
+                grids_.Observations.Add(report.PRN, report.Azimuth, report.Elevation, report.SNR,
+                                        time);
+            }
+        }
         return;
     }
     if (hint_.Fired()) {
@@ -70,6 +80,13 @@ void ReceivePath::SatellitesInViewPacket(const std::string& body) {
 void ReceivePath::PositionPacket(const std::string& sentence) {
     const std::string line = DecodePositionSentence(sentence);
     ++positionSentences_;
+    const PositionFix fix = ReadPositionFix(sentence);
+    if (fix.Utc) {
+        reportClock_.TakeReceiverTime(*fix.Utc);
+    }
+    if (fix.Position) {
+        grids_.Observations.AddPosition(fix.Position->first, fix.Position->second);
+    }
     // Not a sign that the setting serves the receiver: many receivers send "$GPRMC" beside
     // satellites-in-view sentences only the all-systems setting reads.
     if (showPosition_) {
@@ -88,6 +105,7 @@ void ReceivePath::SystemSatellitesInViewPacket(std::string_view talker, const st
             FoldSatellite(satellite);
         }
     }
+    CountSatellites(sentence->Satellites);
     sky_.Take(talker, *sentence);
     table_.ShowSatellitesInView(static_cast<std::int32_t>(sky_.Count()));
     table_.ShowSky(sky_);
@@ -174,5 +192,25 @@ void ReceivePath::FoldSatellite(const InViewSatellite& satellite) {
                    satellite.SNR);
     } catch (const Exception&) {
         // As above.
+    }
+}
+
+// Also the satellites of a system without a map yet: those only in view give its observations,
+// not a map.
+void ReceivePath::CountSatellites(const std::vector<InViewSatellite>& satellites) {
+    std::optional<MapObservations::Time> time;
+    for (const InViewSatellite& satellite : satellites) {
+        if (satellite.PRN == 0 || !satellite.HasPosition) {
+            continue;
+        }
+        if (!time) {
+            time = reportClock_.Now();
+        }
+        const std::int32_t snr = satellite.HasSnr ? satellite.SNR : 0;
+        grids_.Observations.Add(satellite.PRN, satellite.Azimuth, satellite.Elevation, snr, *time);
+        if (satellite.System) {
+            grids_.Systems.ObtainObservations(*satellite.System)
+                .Add(satellite.PRN, satellite.Azimuth, satellite.Elevation, snr, *time);
+        }
     }
 }

@@ -3,6 +3,8 @@
 #include "HorizonGrids.h"
 #include "ReceiverMode.h"
 #include "ReceiverModeHint.h"
+#include "ReportClock.h"
+#include "SatelliteReport.h"
 #include "SatelliteTable.h"
 #include "SkyView.h"
 #include "TalkerFramer.h"
@@ -26,14 +28,21 @@ class TCustomComPort;
 // receivers, "$GPGSV," and "$GPRMC,", and only the combined map rises. Under the all-systems
 // setting a packet for each sentence hands every block to a TalkerFramer that cuts the sentences
 // of every talker of AllSystemsTalkers, and each satellite also raises the map of its system.
+//
+// Every report of a satellite with a direction is counted in the observations of the maps it
+// would raise (under the GPS-only setting the combined map's only), heard or not, at the time of
+// the receiver's position sentences (see ReportClock); valid fixes add to the combined map's mean
+// position.
 class ReceivePath {
 public:
     using PositionLine = std::function<void(const std::string& line)>;
 
     // `grids` and `table` must outlive the path; `showPosition` gets each decoded position line;
-    // `clock` times the receiver-setting hint.
+    // `clock` times the receiver-setting hint and the age of the receiver's time; `systemClock`
+    // gives the reports' time when the receiver gives none.
     ReceivePath(HorizonGrids& grids, SatelliteTable& table, PositionLine showPosition,
-                ReceiverModeHint::Clock clock = std::chrono::steady_clock::now);
+                ReceiverModeHint::Clock clock = std::chrono::steady_clock::now,
+                ReportClock::SystemClock systemClock = std::chrono::system_clock::now);
     // The packets' handlers hold this object.
     ReceivePath(const ReceivePath&) = delete;
     ReceivePath& operator=(const ReceivePath&) = delete;
@@ -76,6 +85,7 @@ private:
                    TalkerFramer::SentenceEvent handler);
     void MakeHint();
     void FoldSatellite(const InViewSatellite& satellite);
+    void CountSatellites(const std::vector<InViewSatellite>& satellites);
 
     HorizonGrids& grids_;
     SatelliteTable& table_;
@@ -85,6 +95,9 @@ private:
     TCustomComPort* port_ = nullptr;
     SkyView sky_;
     ReceiverModeHint hint_;
+    ReportClock reportClock_;
+    // The reports of the sentence at hand, kept to reuse its storage.
+    std::vector<SatelliteReport> reports_;
     std::size_t positionSentences_ = 0;
     std::size_t satellitesInViewSentences_ = 0;
     std::vector<std::unique_ptr<TalkerFramer>> framers_;

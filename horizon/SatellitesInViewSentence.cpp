@@ -7,6 +7,7 @@
 #include "platform/Conversions.h"
 #include "platform/Exception.h"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -33,7 +34,8 @@ SatelliteReport ReadReport(const std::vector<std::string>& fields, std::size_t f
 
 } // namespace
 
-bool HandleSatellitesInView(std::string_view body, SatelliteTable& table, TStringList& grid) {
+bool HandleSatellitesInView(std::string_view body, SatelliteTable& table, TStringList& grid,
+                            std::vector<SatelliteReport>* reports) {
     const std::vector<std::string> fields = SplitCommaText(body);
     if (!AcceptedFieldCount(fields.size()) || fields[0] != "3") {
         return false;
@@ -45,15 +47,24 @@ bool HandleSatellitesInView(std::string_view body, SatelliteTable& table, TStrin
         table.ShowSatellitesInView(inView);
         taken = true;
 
+        // Read before any row is shown: the reports counted do not depend on the table or the grid.
+        const std::size_t groups = (fields.size() - 3) / 4;
+        std::array<SatelliteReport, 4> read;
+        for (std::size_t k = 0; k < groups; ++k) {
+            read[k] = ReadReport(fields, 3 + 4 * k);
+            if (reports != nullptr && read[k].PRN != 0 && read[k].HasPosition) {
+                reports->push_back(read[k]);
+            }
+        }
+
         // Row numbers come from the sentence, so they are computed wide enough never to overflow.
         const std::int64_t firstRow = (message - 1) * 4 + 1;
         for (std::int64_t k = 0; k < 4; ++k) {
             table.ClearRow(firstRow + k);
         }
 
-        const std::size_t groups = (fields.size() - 3) / 4;
         for (std::size_t k = 0; k < groups; ++k) {
-            const SatelliteReport report = ReadReport(fields, 3 + 4 * k);
+            const SatelliteReport& report = read[k];
             const std::int64_t row = firstRow + static_cast<std::int64_t>(k);
             if (report.PRN == 0) {
                 table.ClearRow(row);

@@ -2,6 +2,7 @@
 
 #include "HorizonGrid.h"
 #include "KeptFile.h"
+#include "ObservationsFile.h"
 #include "platform/AtomicFileWriter.h"
 #include "platform/Exception.h"
 
@@ -57,9 +58,11 @@ MapObservations& SystemGrids::ObtainObservations(SatelliteSystem system) {
 
 void SystemGrids::SetUp(const std::string& dataFileName) {
     dataFileName_ = dataFileName;
+    notes_.clear();
     for (const SatelliteSystem system : AllSatelliteSystems) {
         SystemMap& map = maps_[Index(system)];
         map = SystemMap{};
+        SetUpObservations(system, map);
         const std::string fileName = FileName(system);
         AtomicFileWriter::RemoveLeftovers(fileName, LeftoverAge);
         struct stat status {};
@@ -75,19 +78,43 @@ void SystemGrids::SetUp(const std::string& dataFileName) {
     }
 }
 
+// Without a file the observations stay absent, so that a system never heard lists no map.
+void SystemGrids::SetUpObservations(SatelliteSystem system, SystemMap& map) {
+    const std::string fileName = ObservationsFileName(FileName(system));
+    AtomicFileWriter::RemoveLeftovers(fileName, LeftoverAge);
+    MapObservations observations;
+    const std::optional<std::string> note = map.stored.Load(fileName, observations);
+    if (note) {
+        notes_.push_back(*note);
+        // Written at the next save, so that the unread file is not found again.
+        map.observationsChanged = true;
+    }
+    if (note || !observations.Empty()) {
+        map.observations = std::move(observations);
+    }
+}
+
 void SystemGrids::Save() {
     std::exception_ptr firstFailure;
-    for (const SatelliteSystem system : AllSatelliteSystems) {
-        SystemMap& map = maps_[Index(system)];
-        if (!map.grid || !map.changed) {
-            continue;
-        }
+    const auto tryToSave = [&firstFailure](auto&& save) {
         try {
-            SaveOne(system, map);
+            save();
         } catch (const Exception&) {
             if (!firstFailure) {
                 firstFailure = std::current_exception();
             }
+        }
+    };
+    for (const SatelliteSystem system : AllSatelliteSystems) {
+        SystemMap& map = maps_[Index(system)];
+        if (map.grid && map.changed) {
+            tryToSave([&] { SaveOne(system, map); });
+        }
+        if (map.observations && map.observationsChanged) {
+            tryToSave([&] {
+                map.stored.Save(*map.observations);
+                map.observationsChanged = false;
+            });
         }
     }
     if (firstFailure) {
