@@ -6,7 +6,9 @@
 #include "horizon/ReceiverMode.h"
 #include "platform/TStringList.h"
 
+#include <chrono>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +16,12 @@
 // Received bytes through the program's own receive path into a horizon grid and its observations
 // and, under the all-systems receiver setting, the maps of the single systems and theirs. There is
 // no port; each block goes to the path as the port would hand it to its links.
+//
+// A replay has no time of its own, so that its observations depend on the log alone: the time
+// of each report is the UTC of the log's last position sentence (which never grows stale, as no
+// time passes between the blocks), and reports before the first of them are counted at the
+// first time the log gives. A log that gives none is counted at the last time of the
+// observations it goes on from, or at 1970-01-01 00:00:00 UTC.
 class ReceptionReplay {
 public:
     explicit ReceptionReplay(ReceiverMode mode = DefaultReceiverMode);
@@ -24,7 +32,8 @@ public:
     ReceptionReplay(const ReceptionReplay&) = delete;
     ReceptionReplay& operator=(const ReceptionReplay&) = delete;
 
-    // One block as the port would deliver it.
+    // One block as the port would deliver it; reports before the log's first time are counted
+    // as in a log without one.
     void AppendBlock(const std::string& block);
     // `bytes` cut into blocks of `blockSize` (at least 1), the last one shorter.
     void Feed(std::string_view bytes, std::size_t blockSize);
@@ -44,8 +53,18 @@ public:
     std::size_t SatellitesInViewSentences() const { return path_.SatellitesInViewSentences(); }
 
 private:
+    using BlockSource = std::function<void(const std::function<void(const std::string&)>& take)>;
+
+    // Feeds the blocks `source` gives, once the time of the reports before the log's first time
+    // is known.
+    void FeedBlocks(const BlockSource& source);
+
     SilentSatelliteTable table_;
     HorizonGrids grids_;
+    // The time of reports that the log has not timed yet.
+    MapObservations::Time untimed_{};
     // The position line only shows in the window, but decoding it is part of the path replayed.
-    ReceivePath path_{grids_, table_, nullptr};
+    ReceivePath path_{grids_, table_, nullptr,
+                      [] { return std::chrono::steady_clock::time_point(); },
+                      [this] { return std::chrono::system_clock::time_point(untimed_); }};
 };

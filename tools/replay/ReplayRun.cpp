@@ -1,11 +1,13 @@
 #include "ReplayRun.h"
 
+#include "FileIdentity.h"
 #include "HorizonPicture.h"
 #include "ReceptionReplay.h"
 #include "horizon/DifferenceMap.h"
 #include "horizon/HorizonGrid.h"
 #include "horizon/HorizonMask.h"
 #include "horizon/HorizonProfile.h"
+#include "horizon/KeptFile.h"
 #include "horizon/MapCsv.h"
 #include "horizon/MapPicture.h"
 #include "horizon/ObservationsFile.h"
@@ -21,6 +23,8 @@
 #include <cctype>
 #include <filesystem>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -33,33 +37,51 @@ void LoadStartSystemGrids(SystemGrids& systems, const std::string& startGrid) {
     }
 }
 
+// Observations beside a start map that could not be read and that the run replaces, with what
+// was wrong with them.
+struct DamagedObservations {
+    std::string file;
+    std::string why;
+};
+
 // Counting goes on from the observations beside a start map. Damaged ones cannot stop a replay:
-// the warning names them, and counting starts afresh.
+// counting starts afresh, and the warning names them; those the output's observations would
+// replace are set aside first, as the program sets them aside.
 std::optional<MapObservations> StartObservations(const std::string& startMap,
-                                                 const ReplayWarning& warn) {
+                                                 const std::string& outputMap,
+                                                 const ReplayWarning& warn,
+                                                 std::vector<DamagedObservations>& replaced) {
     const std::string file = ObservationsFileName(startMap);
     try {
         return LoadObservations(file);
     } catch (const Exception& error) {
-        warn(error.Message() + "; counting starts afresh");
+        if (FileIdentity(file) == FileIdentity(ObservationsFileName(outputMap))) {
+            replaced.push_back({file, error.Message()});
+        } else {
+            warn(error.Message() + "; counting starts afresh");
+        }
         return std::nullopt;
     }
 }
 
-void LoadAllStartObservations(ReceptionReplay& replay, const ReplayOptions& options,
-                              const ReplayWarning& warn) {
-    if (auto observations = StartObservations(*options.StartGrid, warn)) {
+std::vector<DamagedObservations> LoadAllStartObservations(ReceptionReplay& replay,
+                                                          const ReplayOptions& options,
+                                                          const ReplayWarning& warn) {
+    std::vector<DamagedObservations> replaced;
+    if (auto observations = StartObservations(*options.StartGrid, options.Output, warn, replaced)) {
         replay.Observations() = std::move(*observations);
     }
     if (!options.AllSystems) {
-        return;
+        return replaced;
     }
     for (const SatelliteSystem system : AllSatelliteSystems) {
-        if (auto observations =
-                StartObservations(SystemGrids::FileNameBeside(*options.StartGrid, system), warn)) {
+        if (auto observations = StartObservations(
+                SystemGrids::FileNameBeside(*options.StartGrid, system),
+                SystemGrids::FileNameBeside(options.Output, system), warn, replaced)) {
             replay.Systems().ObtainObservations(system) = std::move(*observations);
         }
     }
+    return replaced;
 }
 
 bool EndsWithCaseless(const std::string& text, const std::string& ending) {
@@ -103,9 +125,9 @@ void RunReplay(const ReplayOptions& options, const ReplayWarning& warn) {
     if (options.AllSystems && options.StartGrid) {
         LoadStartSystemGrids(replay.Systems(), *options.StartGrid);
     }
-    if (options.StartGrid) {
-        LoadAllStartObservations(replay, options, warn);
-    }
+    const std::vector<DamagedObservations> replaced =
+        options.StartGrid ? LoadAllStartObservations(replay, options, warn)
+                          : std::vector<DamagedObservations>{};
     // Read before the log, so that a missing file does not wait for a long replay.
     std::optional<TStringList> before;
     if (options.Compare) {
@@ -172,6 +194,10 @@ void RunReplay(const ReplayOptions& options, const ReplayWarning& warn) {
     if (mask) {
         outputs.Stage(*options.Mask,
                       EndsWithCaseless(*options.Mask, ".aem") ? mask->AzElMask() : mask->Csv());
+    }
+    for (const DamagedObservations& damaged : replaced) {
+        warn(damaged.why + "; counting starts afresh, and the file is kept as \"" +
+             KeepFileBesideItself(damaged.file) + "\"");
     }
     outputs.Commit();
 }
