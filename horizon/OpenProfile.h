@@ -8,8 +8,8 @@
 
 // The honest counterpart of the map's horizon profile: per azimuth degree the lowest elevation
 // whose cell is open (SkyClasses). Where no cell of an azimuth is open the elevation is unknown,
-// and the azimuth is Blocked when any of its cells was reported (blocked or weak: satellites were
-// there and were not heard clearly) or Unseen when none was.
+// and the azimuth is Blocked when any of its cells is blocked or weak (satellites were there and
+// were not heard clearly) or Unseen when all are unseen.
 class OpenProfile {
 public:
     enum class Azimuth { Open, Blocked, Unseen };
@@ -20,7 +20,8 @@ public:
     std::optional<int> Elevation(int azimuth) const;
     // Unseen outside 0..359.
     Azimuth State(int azimuth) const;
-    // The highest elevation at which `azimuth` was reported at all; empty when it never was.
+    // The highest elevation of `azimuth` whose cell is not unseen (open, weak or blocked); empty
+    // when there is none.
     std::optional<int> HighestReported(int azimuth) const;
     // Whether any azimuth has an open cell.
     bool AnyKnown() const;

@@ -5,9 +5,11 @@
 #include "SatelliteSystem.h"
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The verdict on a site in numbers a user can put into a site log, from the observations of the
@@ -58,7 +60,7 @@ public:
     double OpenSkyAboveMask() const { return openSkyAboveMask_; }
     // Contiguous azimuths whose open elevation is above MaskElevation or that are blocked (their
     // highest reported elevation counting as the sector's height there), by azimuth; one sector
-    // crossing north is one sector.
+    // crossing north is one sector (From above To), and comes last.
     const std::vector<Sector>& Obstructions() const { return obstructions_; }
     // Every system with observations, in the order of the systems.
     const std::vector<SystemNumbers>& Systems() const { return systems_; }

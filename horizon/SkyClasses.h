@@ -9,7 +9,10 @@
 // What the observations say of each direction of the sky, which the map alone cannot say:
 //   Open     heard, the median SNR at or above the threshold (a clear view; one strong
 //            reflection does not make a cell open, as it makes the map's maximum lie);
-//   Weak     heard, the median below it (foliage, a thin wall, low gain);
+//   Weak     heard, the median below it (foliage, a thin wall, low gain).
+//            The median is that of all the cell's reports, a report without a signal counting as
+//            0 dB (for an even count the lower middle one): a reflection heard now and then from
+//            behind a wall leaves the cell weak instead of making it open;
 //   Blocked  reported at least BlockedReports times and never heard;
 //   Unseen   never reported: no satellite crossed it. A cell reported fewer than BlockedReports
 //            times and never heard is unseen too: too little to call it blocked.
