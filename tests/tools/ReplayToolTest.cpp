@@ -385,21 +385,48 @@ TEST(ReplayToolTest, StartGridsObservationsGoOn) {
     }
 }
 
+struct DamagedCase {
+    std::string name;
+    std::string start;  // the start grid, beside its damaged observations
+    std::string output; // the output map
+    std::string kept;   // where the damaged observations are then; "" where they were
+};
+
+void PrintTo(const DamagedCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class DamagedStartObservationsTest : public testing::TestWithParam<DamagedCase> {};
+
 // A start grid's damaged observations do not stop the replay: it says so and counts afresh,
-// leaving the damaged file as it is.
-TEST(ReplayToolTest, DamagedStartObservationsAreToldAndCountingStartsAfresh) {
+// setting them aside when the output's observations replace them.
+TEST_P(DamagedStartObservationsTest, AreToldAndCountingStartsAfresh) {
+    const DamagedCase& c = GetParam();
     const TemporaryFolder folder;
-    NewGrid().SaveToFile(folder.File("start.dat"));
-    WriteFileBytes(folder.File("start.obs"), "damaged");
+    NewGrid().SaveToFile(folder.File(c.start + ".dat"));
+    WriteFileBytes(folder.File(c.start + ".obs"), "damaged");
     ASSERT_EQ(RunTool({Log, folder.File("plain.dat")}).exitCode, 0);
-    const ToolRun run = RunTool({Log, folder.File("out.dat"), "--grid", folder.File("start.dat")});
+    const ToolRun run =
+        RunTool({Log, folder.File(c.output + ".dat"), "--grid", folder.File(c.start + ".dat")});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_TRUE(run.err.starts_with("skyfence-replay: warning: ")) << run.err;
-    EXPECT_NE(run.err.find("\"" + folder.File("start.obs") + "\""), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("\"" + folder.File(c.start + ".obs") + "\""), std::string::npos)
+        << run.err;
     EXPECT_EQ(Lines(run.err), 1) << run.err;
-    EXPECT_EQ(ReadObservations(folder.File("out.obs")), ReadObservations(folder.File("plain.obs")));
-    EXPECT_EQ(ReadFileBytes(folder.File("start.obs")), "damaged");
+    EXPECT_EQ(ReadObservations(folder.File(c.output + ".obs")),
+              ReadObservations(folder.File("plain.obs")));
+    const std::string damaged = c.kept.empty() ? c.start + ".obs" : c.kept;
+    EXPECT_EQ(ReadFileBytes(folder.File(damaged)), "damaged");
+    if (!c.kept.empty()) {
+        EXPECT_NE(run.err.find("\"" + folder.File(c.kept) + "\""), std::string::npos) << run.err;
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(Replay, DamagedStartObservationsTest,
+                         testing::Values(DamagedCase{"beside_another_map", "start", "out", ""},
+                                         DamagedCase{"replaced_by_the_output", "out", "out",
+                                                     "out-kept-1.obs"}),
+                         CaseName());
 
 struct ReportCase {
     std::string name;

@@ -18,12 +18,12 @@
 #include "horizon/SystemGrids.h"
 #include "platform/AtomicFileSet.h"
 #include "platform/Exception.h"
+#include "platform/FileContent.h"
 
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -84,13 +84,11 @@ std::vector<DamagedObservations> LoadAllStartObservations(ReceptionReplay& repla
     return replaced;
 }
 
-bool EndsWithCaseless(const std::string& text, const std::string& ending) {
-    return text.size() >= ending.size() &&
-           std::equal(ending.begin(), ending.end(), text.end() - static_cast<long>(ending.size()),
-                      [](char a, char b) {
-                          return std::tolower(static_cast<unsigned char>(a)) ==
-                                 std::tolower(static_cast<unsigned char>(b));
-                      });
+// The form a name's extension asks for, in any letter case.
+bool EndsIn(const std::string& path, std::string_view extension) {
+    return path.size() >= extension.size() &&
+           SameNameIgnoringCase(std::string_view(path).substr(path.size() - extension.size()),
+                                extension);
 }
 
 const TStringList& PictureGrid(const ReceptionReplay& replay, const ReplayOptions& options) {
@@ -189,11 +187,11 @@ void RunReplay(const ReplayOptions& options, const ReplayWarning& warn) {
     if (options.Report) {
         const SiteReport report(options.SiteName, replay.SiteMaps(), options.Plot);
         outputs.Stage(*options.Report,
-                      EndsWithCaseless(*options.Report, ".pdf") ? report.Pdf() : report.Html());
+                      EndsIn(*options.Report, ".pdf") ? report.Pdf() : report.Html());
     }
     if (mask) {
         outputs.Stage(*options.Mask,
-                      EndsWithCaseless(*options.Mask, ".aem") ? mask->AzElMask() : mask->Csv());
+                      EndsIn(*options.Mask, ".aem") ? mask->AzElMask() : mask->Csv());
     }
     for (const DamagedObservations& damaged : replaced) {
         warn(damaged.why + "; counting starts afresh, and the file is kept as \"" +
