@@ -1,3 +1,4 @@
+#include "CsvRows.h"
 #include "SpawnedProgram.h"
 #include "TemporaryFolder.h"
 #include "TestNames.h"
@@ -26,7 +27,6 @@
 #include <optional>
 #include <set>
 #include <spawn.h>
-#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <vector>
@@ -279,23 +279,7 @@ TEST(ReplayToolTest, DifferenceFromTheMapComparedWith) {
     EXPECT_EQ(picture.pixel(bar.center().x(), bar.bottom()), LostColour);
 }
 
-using Rows = std::vector<std::vector<std::string>>;
-
-Rows CsvRows(const std::string& text) {
-    Rows rows;
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);) {
-        std::vector<std::string> fields;
-        std::size_t start = 0;
-        for (std::size_t comma; (comma = line.find(',', start)) != std::string::npos;
-             start = comma + 1) {
-            fields.push_back(line.substr(start, comma - start));
-        }
-        fields.push_back(line.substr(start));
-        rows.push_back(fields);
-    }
-    return rows;
-}
+using Rows = CsvRowList;
 
 MapObservations ReadObservations(const std::string& path) {
     std::optional<MapObservations> observations = LoadObservations(path);
