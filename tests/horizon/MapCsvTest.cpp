@@ -132,19 +132,6 @@ INSTANTIATE_TEST_SUITE_P(
                          {"359", "0", "3", "0", "12", "50"}}),
     CaseName());
 
-TEST(MapCsv, ObservedCellsAzimuthByAzimuthFromTheHorizonUp) {
-    MapObservations observations;
-    for (const Report& report : std::vector<Report>{{7, 40, 33}, {359, 0, 0}, {7, 3, 41}}) {
-        observations.Add(7, report.azimuth, report.elevation, report.snr, {});
-    }
-    EXPECT_EQ(CsvRows(ObservationsCsv(observations)),
-              (Rows{{"azimuth", "elevation", "heard", "unheard", "median", "max"},
-                    {"7", "3", "1", "0", "41", "41"},
-                    {"7", "40", "1", "0", "33", "33"},
-                    {"359", "0", "0", "1", "", ""}}));
-    EXPECT_EQ(ObservationsCsv(MapObservations()), "azimuth,elevation,heard,unheard,median,max\n");
-}
-
 struct SaveCase {
     const char* name;
     std::function<void(const std::string& path)> save;
