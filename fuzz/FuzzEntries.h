@@ -18,6 +18,9 @@ void FuzzPositionSentence(std::span<const std::uint8_t> data);
 void FuzzDataPacket(std::span<const std::uint8_t> data);
 // A data file, read as at start-up and as by "Load ...", plotted in both layouts, saved.
 void FuzzGridFile(std::span<const std::uint8_t> data);
+// An observations file through its reader and, once accepted, its writer, the classes and the
+// site's numbers.
+void FuzzObservationsFile(std::span<const std::uint8_t> data);
 // A bitmap file through the tolerant reader, then resampled and written.
 void FuzzBitmap(std::span<const std::uint8_t> data);
 // A file (ELF, PE or anything) and a raw version block through the version reader.

@@ -8,6 +8,7 @@ std::span<const FuzzTarget> FuzzTargets() {
         FuzzTarget{"position", FuzzPositionSentence},
         FuzzTarget{"data_packet", FuzzDataPacket},
         FuzzTarget{"grid_file", FuzzGridFile},
+        FuzzTarget{"observations_file", FuzzObservationsFile},
         FuzzTarget{"bitmap", FuzzBitmap},
         FuzzTarget{"version_resource", FuzzVersionResource},
         FuzzTarget{"registry", FuzzRegistryFile},

@@ -1,5 +1,6 @@
 #include "HorizonGrids.h"
 
+#include "FirstFailure.h"
 #include "HorizonGrid.h"
 #include "KeptFile.h"
 #include "ObservationsFile.h"
@@ -7,7 +8,6 @@
 #include "platform/Exception.h"
 
 #include <cerrno>
-#include <exception>
 #include <sys/stat.h>
 
 namespace {
@@ -52,32 +52,16 @@ void HorizonGrids::SetUpObservations() {
 
 void HorizonGrids::SaveHorizonGrid() {
     // A combined map that cannot be written does not keep the other files from being saved.
-    std::exception_ptr failure;
-    try {
+    FirstFailure failure;
+    failure.Try([this] {
         if (dataFileUnread_) {
             KeepUnreadDataFile();
         }
         HorizonGrid.SaveToFile(DataFileName);
-    } catch (const Exception&) {
-        failure = std::current_exception();
-    }
-    try {
-        storedObservations_.Save(Observations);
-    } catch (const Exception&) {
-        if (!failure) {
-            failure = std::current_exception();
-        }
-    }
-    try {
-        Systems.Save();
-    } catch (const Exception&) {
-        if (!failure) {
-            failure = std::current_exception();
-        }
-    }
-    if (failure) {
-        std::rethrow_exception(failure);
-    }
+    });
+    failure.Try([this] { storedObservations_.Save(Observations); });
+    failure.Try([this] { Systems.Save(); });
+    failure.Raise();
 }
 
 const TStringList& HorizonGrids::LiveMap(std::optional<SatelliteSystem> system) const {

@@ -218,28 +218,6 @@ void PlotGrey(TExtBitmap& target, const Cells& cells, bool polar) {
     target.Draw(0, 0, raster);
 }
 
-// The same picture in colours: resampled as colours, so the target becomes 24-bit.
-void PlotColours(TExtBitmap& target, const GridCellValues& cells, bool polar,
-                 const std::function<QRgb(std::int32_t value)>& colour, std::uint32_t background) {
-    TExtBitmap raster;
-    raster.SetPixelFormat(TPixelFormat::pf24bit);
-    SizeRaster(raster, polar);
-    raster.FillRect({0, 0, raster.Width(), raster.Height()}, background);
-    const auto paint = [&](int x, int y, std::int32_t value) {
-        raster.SetPixel(x, y, colour(value) & RgbMask);
-    };
-    if (polar) {
-        DrawPolar(cells, paint, [&raster](int x, int y) { raster.SetPixel(x, y, CircleColour); });
-    } else {
-        DrawRectangular(cells, paint);
-    }
-    StretchRaster(raster, target, polar);
-
-    target.SetPixelFormat(TPixelFormat::pf24bit);
-    target.FillRect({0, 0, target.Width(), target.Height()}, White);
-    target.Draw(0, 0, raster);
-}
-
 } // namespace
 
 int GreyLevel(int value) {
@@ -261,6 +239,30 @@ int GreyLevel(int value) {
     return 0;
 }
 
+void PlotCellColours(TExtBitmap& target, const GridCellValues& cells, bool polar,
+                     const std::function<QRgb(std::int32_t value)>& colour, QRgb background) {
+    if (target.Width() < 1 || target.Height() < 1) {
+        return;
+    }
+    TExtBitmap raster;
+    raster.SetPixelFormat(TPixelFormat::pf24bit);
+    SizeRaster(raster, polar);
+    raster.FillRect({0, 0, raster.Width(), raster.Height()}, background & RgbMask);
+    const auto paint = [&](int x, int y, std::int32_t value) {
+        raster.SetPixel(x, y, colour(value) & RgbMask);
+    };
+    if (polar) {
+        DrawPolar(cells, paint, [&raster](int x, int y) { raster.SetPixel(x, y, CircleColour); });
+    } else {
+        DrawRectangular(cells, paint);
+    }
+    StretchRaster(raster, target, polar);
+
+    target.SetPixelFormat(TPixelFormat::pf24bit);
+    target.FillRect({0, 0, target.Width(), target.Height()}, White);
+    target.Draw(0, 0, raster);
+}
+
 void PlotHorizon(TExtBitmap& target, const TStringList& grid, const PlotSettings& settings) {
     if (!Drawable(target, grid)) {
         return;
@@ -275,7 +277,7 @@ void PlotHorizon(TExtBitmap& target, const TStringList& grid, const PlotSettings
     if (settings.Colours == Palette::Grey) {
         PlotGrey(target, *cells, settings.Polar);
     } else {
-        PlotColours(
+        PlotCellColours(
             target, *cells, settings.Polar,
             [palette = settings.Colours](std::int32_t value) {
                 return PaletteColour(palette, value);
@@ -288,11 +290,8 @@ void PlotHorizon(TExtBitmap& target, const TStringList& grid, const PlotSettings
 }
 
 void PlotDifference(TExtBitmap& target, const DifferenceMap& map, bool polar) {
-    if (target.Width() < 1 || target.Height() < 1) {
-        return;
-    }
     const int largest = map.Largest();
-    PlotColours(
+    PlotCellColours(
         target, map.Cells(), polar,
         [largest](std::int32_t value) { return DifferenceColour(value, largest); }, White);
 }

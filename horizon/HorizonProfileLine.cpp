@@ -20,21 +20,19 @@ QPointF At(const PlotPoint& point, QPointF origin) {
     return origin + QPointF(point.X, point.Y);
 }
 
-} // namespace
-
-void PaintHorizonProfile(QPainter& painter, const PlotGeometry& geometry, QPointF origin,
-                         const HorizonProfile& profile) {
+void PaintProfileLine(QPainter& painter, const PlotGeometry& geometry, QPointF origin,
+                      const ProfileElevations& elevations, QRgb colour) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setPen(QPen(QColor::fromRgb(ProfileLineColour), LineWidth(geometry), Qt::SolidLine,
-                        Qt::SquareCap, Qt::MiterJoin));
+    painter.setPen(QPen(QColor::fromRgb(colour), LineWidth(geometry), Qt::SolidLine, Qt::SquareCap,
+                        Qt::MiterJoin));
     for (int q = 0; q < GridAzimuths; ++q) {
-        const auto elevation = profile.Elevation(q);
+        const auto elevation = elevations[static_cast<std::size_t>(q)];
         if (!elevation) {
             continue;
         }
         const int nextAzimuth = (q + 1) % GridAzimuths;
-        const auto next = profile.Elevation(nextAzimuth);
+        const auto next = elevations[static_cast<std::size_t>(nextAzimuth)];
         if (geometry.Polar()) {
             const QPointF here = At(geometry.CellCentre(q, *elevation), origin);
             painter.drawLine(here,
@@ -50,9 +48,21 @@ void PaintHorizonProfile(QPainter& painter, const PlotGeometry& geometry, QPoint
     painter.restore();
 }
 
-void DrawHorizonProfile(TExtBitmap& target, const HorizonProfile& profile, bool polar) {
+} // namespace
+
+void PaintHorizonProfile(QPainter& painter, const PlotGeometry& geometry, QPointF origin,
+                         const HorizonProfile& profile) {
+    PaintProfileLine(painter, geometry, origin, profile.Elevations(), ProfileLineColour);
+}
+
+void DrawProfileLine(TExtBitmap& target, const ProfileElevations& elevations, bool polar,
+                     QRgb colour) {
     const PlotGeometry geometry(polar, target.Width(), target.Height());
     PaintOnBitmap(target, [&](QPainter& painter) {
-        PaintHorizonProfile(painter, geometry, QPointF(0, 0), profile);
+        PaintProfileLine(painter, geometry, QPointF(0, 0), elevations, colour);
     });
+}
+
+void DrawHorizonProfile(TExtBitmap& target, const HorizonProfile& profile, bool polar) {
+    DrawProfileLine(target, profile.Elevations(), polar, ProfileLineColour);
 }

@@ -20,7 +20,7 @@ void MapObservations::Add(std::int32_t prn, int azimuth, int elevation, int snr,
     }
     Advance(time);
     CellObservations& cell = MutableCell(azimuth, elevation);
-    if (cell.Reports() == 0) {
+    if (cell.Distribution().empty() && cell.Unheard() == 0) {
         const auto observed = std::min<std::int64_t>(period_.Observed.count(),
                                                      std::numeric_limits<std::uint32_t>::max());
         cell.SetFirstReported(static_cast<std::uint32_t>(std::max<std::int64_t>(observed, 0)));

@@ -3,6 +3,7 @@
 #include "HorizonPlot.h"
 #include "PaletteColours.h"
 #include "PlotGeometry.h"
+#include "SkyClassesPlot.h"
 #include "imaging/TExtBitmap.h"
 #include "platform/Exception.h"
 
@@ -157,6 +158,33 @@ void DrawScale(QPainter& painter, const QRect& bar, int low, int high,
     CentredText(painter, QPointF(bar.center().x() + 0.5, bar.top() - 1.0 * font), "dB", font);
 }
 
+// In the scale bar's column: from its top a swatch of the bar's width and a name per class, the
+// names made smaller where the longest would not fit beside the swatches.
+void DrawClassKey(QPainter& painter, const QRect& bar, int font) {
+    const double labelLeft = bar.right() + 1 + 0.6 * font;
+    const double room = painter.device()->width() - labelLeft - 1;
+    int widest = 1;
+    for (const SkyClass skyClass : KeyedSkyClasses) {
+        widest = std::max(widest, painter.fontMetrics().horizontalAdvance(SkyClassName(skyClass)));
+    }
+    painter.save();
+    if (widest > room) {
+        QFont smaller = painter.font();
+        smaller.setPixelSize(std::max(1, static_cast<int>(font * room / widest)));
+        painter.setFont(smaller);
+    }
+    int top = bar.top();
+    for (const SkyClass skyClass : KeyedSkyClasses) {
+        const QRect swatch(bar.left(), top, bar.width(), font);
+        painter.fillRect(swatch, QColor::fromRgb(SkyClassColour(skyClass)));
+        painter.drawRect(swatch.adjusted(-1, -1, 0, 0));
+        painter.drawText(QRectF(labelLeft, top - 0.5 * font, room, 2.0 * font),
+                         Qt::AlignLeft | Qt::AlignVCenter, SkyClassName(skyClass));
+        top += 2 * font;
+    }
+    painter.restore();
+}
+
 } // namespace
 
 MapPicture::MapPicture(QSize size, bool polar) : size_(size), polar_(polar) {
@@ -199,8 +227,11 @@ QImage MapPicture::Draw(const TStringList& grid, const PlotSettings& settings) c
     const QImage plot =
         PlotImage(plot_.size(), [&](TExtBitmap& bitmap) { PlotHorizon(bitmap, grid, laidOut); });
     const PaletteScale scale = ScaleOf(settings.Colours);
-    return Compose(plot, scale.Low, scale.High, [palette = settings.Colours](int value) {
-        return PaletteColour(palette, value);
+    return Compose(plot, [&](QPainter& painter) {
+        DrawScale(
+            painter, bar_, scale.Low, scale.High,
+            [palette = settings.Colours](int value) { return PaletteColour(palette, value); },
+            font_);
     });
 }
 
@@ -208,12 +239,22 @@ QImage MapPicture::Draw(const DifferenceMap& map) const {
     const QImage plot =
         PlotImage(plot_.size(), [&](TExtBitmap& bitmap) { PlotDifference(bitmap, map, polar_); });
     const int largest = std::max(1, map.Largest());
-    return Compose(plot, -largest, largest,
-                   [largest](int value) { return DifferenceColour(value, largest); });
+    return Compose(plot, [&](QPainter& painter) {
+        DrawScale(
+            painter, bar_, -largest, largest,
+            [largest](int value) { return DifferenceColour(value, largest); }, font_);
+    });
 }
 
-QImage MapPicture::Compose(const QImage& plot, int low, int high,
-                           const std::function<QRgb(int value)>& colour) const {
+QImage MapPicture::Draw(const SkyClasses& classes, const OpenProfile* profileLine) const {
+    const QImage plot = PlotImage(plot_.size(), [&](TExtBitmap& bitmap) {
+        PlotSkyClassCells(bitmap, classes, polar_, profileLine);
+    });
+    return Compose(plot, [&](QPainter& painter) { DrawClassKey(painter, bar_, font_); });
+}
+
+QImage MapPicture::Compose(const QImage& plot,
+                           const std::function<void(QPainter&)>& drawKey) const {
     QImage picture(size_, QImage::Format_RGB32);
     picture.fill(Background);
     QPainter painter(&picture);
@@ -227,6 +268,6 @@ QImage MapPicture::Compose(const QImage& plot, int low, int high,
     } else {
         DrawRectangularAxes(painter, plot_, font_);
     }
-    DrawScale(painter, bar_, low, high, colour, font_);
+    drawKey(painter);
     return picture;
 }

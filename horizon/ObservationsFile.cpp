@@ -21,9 +21,10 @@
 //   8      magic "\x89SKYOBS\n" (the top bit and the line feed show a transfer that mangled it)
 //   2      version, 1
 //   1      period flags: bit 0 the first report time is known, bit 1 the last; others 0
-//   8      first report time, seconds since 1970-01-01 UTC (signed; 0 when unknown)
+//   8      first report time, seconds since 1970-01-01 UTC (signed, within +-2^40; 0 when
+//          unknown)
 //   8      last report time, likewise
-//   8      observed seconds (signed, not negative)
+//   8      observed seconds (0..2^40)
 //   8      sum of the fixes' latitudes, degrees north (IEEE 754 double)
 //   8      sum of their longitudes, degrees east
 //   8      number of fixes
@@ -57,6 +58,8 @@ constexpr std::size_t MaxFileSize = 64 * 1024 * 1024;
 constexpr std::uint64_t MaxCells = static_cast<std::uint64_t>(GridAzimuths) * GridElevations;
 // Azimuth, elevation and three varints.
 constexpr std::size_t MinCellSize = 6;
+// Times and spans beyond any clock's (some 35,000 years), so that no difference of two overflows.
+constexpr std::int64_t MaxSeconds = std::int64_t{1} << 40;
 constexpr double MaxLatitude = 90;
 constexpr double MaxLongitude = 180;
 
@@ -109,18 +112,24 @@ std::optional<MapObservations::Time> Time(bool known, std::int64_t seconds) {
     return MapObservations::Time(std::chrono::seconds(seconds));
 }
 
+std::int64_t ReadSeconds(ByteReader& in, const char* what, std::int64_t min) {
+    const std::int64_t seconds = in.I64(what);
+    if (seconds < min || seconds > MaxSeconds) {
+        in.Fail(std::string("the ") + what + " " + std::to_string(seconds) + " is out of range");
+    }
+    return seconds;
+}
+
 void ReadPeriod(ByteReader& in, MapObservations& observations) {
     const std::uint8_t flags = in.U8("period flags");
     if ((flags & ~(FirstKnown | LastKnown)) != 0) {
         in.Fail("the period flags " + std::to_string(flags) + " are not known");
     }
     MapObservations::Period period;
-    period.First = Time((flags & FirstKnown) != 0, in.I64("first report time"));
-    period.Last = Time((flags & LastKnown) != 0, in.I64("last report time"));
-    period.Observed = std::chrono::seconds(in.I64("observed time"));
-    if (period.Observed.count() < 0) {
-        in.Fail("the observed time is negative");
-    }
+    period.First =
+        Time((flags & FirstKnown) != 0, ReadSeconds(in, "first report time", -MaxSeconds));
+    period.Last = Time((flags & LastKnown) != 0, ReadSeconds(in, "last report time", -MaxSeconds));
+    period.Observed = std::chrono::seconds(ReadSeconds(in, "observed time", 0));
     if (period.First && period.Last && *period.Last < *period.First) {
         in.Fail("the last report is before the first");
     }

@@ -4,8 +4,10 @@
 #include "Palette.h"
 
 #include <QRgb>
+#include <QString>
 
 #include <functional>
+#include <vector>
 
 class TExtBitmap;
 
@@ -15,6 +17,14 @@ class TExtBitmap;
 // grey plot keeps its picture as it always was, without one.
 void DrawPlotLegend(TExtBitmap& target, int low, int high,
                     const std::function<QRgb(int value)>& colour);
+
+// A key of colours that stand for kinds rather than values, in the same corner: a swatch and a
+// name each, two to a row.
+struct LegendEntry {
+    QString Name;
+    QRgb Colour = 0;
+};
+void DrawCategoryLegend(TExtBitmap& target, const std::vector<LegendEntry>& entries);
 
 // The key of `palette` (none for the grey levels, which keep their picture as it always was).
 void DrawPaletteLegend(TExtBitmap& target, Palette palette);

@@ -3,6 +3,8 @@
 #include "PlotSettings.h"
 #include "SiteMap.h"
 
+#include <QSize>
+
 #include <string>
 #include <vector>
 
@@ -13,8 +15,14 @@
 // PDF writer. Drawing needs the application object (QGuiApplication).
 class SiteReport {
 public:
+    // The pictures, in this order: the combined map and its classes (polar), the classes with the
+    // open profile (rectangular), then each system heard (polar).
+    static constexpr QSize PolarPicture{600, 480};
+    static constexpr QSize RectangularPicture{960, 360};
+
     // `maps` holds the combined map first, then those of the systems (may be none). The settings
-    // give the palette and the threshold of the profile and classes.
+    // give the palette and the threshold of the profile and classes. Raises Exception without a
+    // combined map or where a map lacks its grid or its observations.
     SiteReport(std::string siteName, std::vector<SiteMap> maps, const PlotSettings& settings);
 
     std::string Html() const;

@@ -1,5 +1,6 @@
 #include "SystemGrids.h"
 
+#include "FirstFailure.h"
 #include "HorizonGrid.h"
 #include "KeptFile.h"
 #include "ObservationsFile.h"
@@ -8,7 +9,6 @@
 
 #include <cerrno>
 #include <chrono>
-#include <exception>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -95,31 +95,20 @@ void SystemGrids::SetUpObservations(SatelliteSystem system, SystemMap& map) {
 }
 
 void SystemGrids::Save() {
-    std::exception_ptr firstFailure;
-    const auto tryToSave = [&firstFailure](auto&& save) {
-        try {
-            save();
-        } catch (const Exception&) {
-            if (!firstFailure) {
-                firstFailure = std::current_exception();
-            }
-        }
-    };
+    FirstFailure failure;
     for (const SatelliteSystem system : AllSatelliteSystems) {
         SystemMap& map = maps_[Index(system)];
         if (map.grid && map.changed) {
-            tryToSave([&] { SaveOne(system, map); });
+            failure.Try([&] { SaveOne(system, map); });
         }
         if (map.observations && map.observationsChanged) {
-            tryToSave([&] {
+            failure.Try([&map] {
                 map.stored.Save(*map.observations);
                 map.observationsChanged = false;
             });
         }
     }
-    if (firstFailure) {
-        std::rethrow_exception(firstFailure);
-    }
+    failure.Raise();
 }
 
 void SystemGrids::SaveOne(SatelliteSystem system, SystemMap& map) {

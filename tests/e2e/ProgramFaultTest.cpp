@@ -35,6 +35,8 @@ bool Receives(const ChildProgram& program, const std::string& device) {
 }
 
 const std::vector<std::string> InstalledFiles = {"Skyfence.dat", "config", "skyfence"};
+// Once saved, the map's observations lie beside it.
+const std::vector<std::string> SavedFiles = {"Skyfence.dat", "Skyfence.obs", "config", "skyfence"};
 
 // The program's own settings, no display, and its messages readable.
 ChildProgramOptions ProgramOptions(const Installation& installation) {
@@ -87,7 +89,7 @@ TEST_F(ProgramFaults, ReadOnlyFolderIsReportedAndTheMapSavedOnceItIsWritable) {
     program.Signal(SIGTERM);
     ASSERT_TRUE(EndedWell(program.Wait(Patience)));
     ExpectReceivedMap(installation.DataFile());
-    EXPECT_EQ(FolderEntries(installation.Folder()), InstalledFiles);
+    EXPECT_EQ(FolderEntries(installation.Folder()), SavedFiles);
 }
 
 // A process that writes past its file size limit is killed by SIGXFSZ unless it ignores it;
@@ -109,13 +111,15 @@ TEST_F(ProgramFaults, FileSizeLimitFailsTheSaveAndTheNextSucceedsOnceLifted) {
     ASSERT_TRUE(message) << "no message names the data file";
     EXPECT_THAT(*message, HasSubstr("File too large"));
     EXPECT_EQ(ReadFileBytes(installation.DataFile()), before);
-    EXPECT_EQ(FolderEntries(installation.Folder()), InstalledFiles);
+    // The small observations file fits under the limit: a map that cannot be written does not
+    // keep it from being saved.
+    EXPECT_EQ(FolderEntries(installation.Folder()), SavedFiles);
 
     program.SetFileSizeLimit(RLIM_INFINITY);
     program.Signal(SIGTERM);
     ASSERT_TRUE(EndedWell(program.Wait(Patience)));
     ExpectReceivedMap(installation.DataFile());
-    EXPECT_EQ(FolderEntries(installation.Folder()), InstalledFiles);
+    EXPECT_EQ(FolderEntries(installation.Folder()), SavedFiles);
 }
 
 // The receiver killed outright while the program receives: one line in the log, no box, and the

@@ -77,6 +77,7 @@ INSTANTIATE_TEST_SUITE_P(Observations, ObservationsRoundTripTest, testing::Value
 
 // Offsets in the stored form of TwoCells (see ObservationsFile.cpp).
 constexpr std::size_t PeriodFlags = 10;
+constexpr std::size_t LastTime = 19;
 constexpr std::size_t LatitudeSum = 35;
 constexpr std::size_t FirstSatellite = 60;
 constexpr std::size_t CellCount = 62;
@@ -144,6 +145,9 @@ const DamageCase DamageCases[] = {
      "not a file of observations"},
     {"next_version", [] { return Patched(8, "\x02"); }, "version 2, this program reads version 1"},
     {"unknown_period_flag", [] { return Patched(PeriodFlags, "\x07"); }, "period flags 7"},
+    {"last_report_at_the_end_of_time",
+     [] { return Patched(LastTime, std::string("\0\0\0\0\0\0\0\x80", 8), 8); },
+     "last report time -9223372036854775808 is out of range"},
     {"latitude_not_a_number",
      [] { return Patched(LatitudeSum, std::string("\0\0\0\0\0\0\xf8\x7f", 8), 8); },
      "position sums"},
