@@ -4,6 +4,7 @@
 #include "platform/AtomicFileWriter.h"
 
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -41,6 +42,25 @@ std::string ProfileCsv(const HorizonProfile& profile) {
 std::string DifferenceCsv(const DifferenceMap& map) {
     return CellRows("azimuth,elevation,difference", map.Cells(),
                     [](int value) { return value != 0; });
+}
+
+std::string ObservationsCsv(const MapObservations& observations) {
+    const auto number = [](std::optional<int> value) {
+        return value ? std::to_string(*value) : std::string();
+    };
+    std::string text = "azimuth,elevation,heard,unheard,median,max\n";
+    for (int q = 0; q < GridAzimuths; ++q) {
+        for (int e = 0; e < GridElevations; ++e) {
+            const CellObservations* cell = observations.Cell(q, e);
+            if (cell == nullptr) {
+                continue;
+            }
+            text += std::to_string(q) + "," + std::to_string(e) + "," +
+                    std::to_string(cell->Heard()) + "," + std::to_string(cell->Unheard()) + "," +
+                    number(cell->Median()) + "," + number(cell->Max()) + "\n";
+        }
+    }
+    return text;
 }
 
 void SaveCellsCsv(const std::string& path, const TStringList& grid) {

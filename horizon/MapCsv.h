@@ -2,6 +2,7 @@
 
 #include "DifferenceMap.h"
 #include "HorizonProfile.h"
+#include "MapObservations.h"
 #include "platform/TStringList.h"
 
 #include <string>
@@ -19,6 +20,11 @@ std::string ProfileCsv(const HorizonProfile& profile);
 
 // "azimuth,elevation,difference": the cells that changed, in the order of CellsCsv.
 std::string DifferenceCsv(const DifferenceMap& map);
+
+// "azimuth,elevation,heard,unheard,median,max": every cell reported at least once, in the order
+// of CellsCsv, with its reports with and without a signal and the median (the lower middle one
+// for an even count) and the strongest SNR heard; those two are empty where nothing was heard.
+std::string ObservationsCsv(const MapObservations& observations);
 
 // Each writes its text to `path` atomically; EFileError naming the file when it cannot.
 void SaveCellsCsv(const std::string& path, const TStringList& grid);

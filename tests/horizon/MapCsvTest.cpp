@@ -4,6 +4,7 @@
 #include "horizon/HorizonProfile.h"
 #include "platform/Exception.h"
 
+#include "CsvRows.h"
 #include "TemporaryFolder.h"
 #include "TestNames.h"
 
@@ -11,31 +12,12 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 using testing::HasSubstr;
 
 namespace {
-
-// The rows of a CSV text, each split at its commas; the header is row 0.
-std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
-    EXPECT_TRUE(text.ends_with('\n'));
-    std::vector<std::vector<std::string>> rows;
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);) {
-        std::vector<std::string> fields;
-        std::size_t start = 0;
-        for (std::size_t comma; (comma = line.find(',', start)) != std::string::npos;
-             start = comma + 1) {
-            fields.push_back(line.substr(start, comma - start));
-        }
-        fields.push_back(line.substr(start));
-        rows.push_back(fields);
-    }
-    return rows;
-}
 
 using Rows = std::vector<std::vector<std::string>>;
 
@@ -45,11 +27,11 @@ TEST(MapCsv, CellsAreTheRaisedOnesAzimuthByAzimuthFromTheHorizonUp) {
     FoldReport(grid, 7, 40, 33);
     FoldReport(grid, 7, 3, 41);
     grid.Put(8, "8,x,-4,,25"); // no number, below zero, empty: left out
-    EXPECT_EQ(ParseCsv(CellsCsv(grid)), (Rows{{"azimuth", "elevation", "snr"},
-                                              {"7", "3", "41"},
-                                              {"7", "40", "33"},
-                                              {"8", "3", "25"},
-                                              {"359", "0", "12"}}));
+    EXPECT_EQ(CsvRows(CellsCsv(grid)), (Rows{{"azimuth", "elevation", "snr"},
+                                             {"7", "3", "41"},
+                                             {"7", "40", "33"},
+                                             {"8", "3", "25"},
+                                             {"359", "0", "12"}}));
     EXPECT_EQ(CellsCsv(NewGrid()), "azimuth,elevation,snr\n");
 }
 
@@ -58,7 +40,7 @@ TEST(MapCsv, ProfileHasEveryAzimuthAndLeavesUnknownsEmpty) {
     FoldReport(grid, 1, 12, 35);
     FoldReport(grid, 1, 5, 29);
     FoldReport(grid, 359, 0, 30);
-    const Rows rows = ParseCsv(ProfileCsv(HorizonProfile(grid)));
+    const Rows rows = CsvRows(ProfileCsv(HorizonProfile(grid)));
     ASSERT_EQ(rows.size(), 361u);
     EXPECT_EQ(rows[0], (std::vector<std::string>{"azimuth", "elevation"}));
     EXPECT_EQ(rows[1], (std::vector<std::string>{"0", ""}));
@@ -89,7 +71,7 @@ TEST_P(CellChange, IsTheSecondMinusTheFirst) {
                               ? Rows{{"azimuth", "elevation", "difference"}}
                               : Rows{{"azimuth", "elevation", "difference"},
                                      {"20", "1", std::to_string(GetParam().difference)}};
-    EXPECT_EQ(ParseCsv(DifferenceCsv(map)), expected);
+    EXPECT_EQ(CsvRows(DifferenceCsv(map)), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -111,6 +93,44 @@ TEST(MapCsv, DifferenceOfMapsOfUnequalLength) {
     EXPECT_EQ(map.At(300, 90), 44);
     EXPECT_EQ(map.Largest(), 44);
 }
+
+// Each report: azimuth, elevation, SNR (0: the satellite was there and not heard).
+struct Report {
+    int azimuth, elevation, snr;
+};
+
+struct ObservedCellCase {
+    const char* name;
+    std::vector<Report> reports;
+    std::vector<std::string> row; // of the cell of the first report
+};
+
+class ObservedCell : public testing::TestWithParam<ObservedCellCase> {};
+
+TEST_P(ObservedCell, RowHasTheCountsTheMedianAndTheMaximum) {
+    MapObservations observations;
+    for (const Report& report : GetParam().reports) {
+        observations.Add(7, report.azimuth, report.elevation, report.snr, {});
+    }
+    const Rows rows = CsvRows(ObservationsCsv(observations));
+    ASSERT_GE(rows.size(), 2u);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"azimuth", "elevation", "heard", "unheard",
+                                                 "median", "max"}));
+    EXPECT_EQ(rows[1], GetParam().row);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Observations, ObservedCell,
+    testing::Values(
+        ObservedCellCase{"one_heard", {{3, 4, 40}}, {"3", "4", "1", "0", "40", "40"}},
+        ObservedCellCase{"never_heard", {{3, 4, 0}, {3, 4, 0}}, {"3", "4", "0", "2", "", ""}},
+        ObservedCellCase{"even_count_takes_the_lower_middle",
+                         {{0, 90, 45}, {0, 90, 20}, {0, 90, 0}, {0, 90, 30}, {0, 90, 44}},
+                         {"0", "90", "4", "1", "30", "45"}},
+        ObservedCellCase{"one_reflection_does_not_move_the_median",
+                         {{359, 0, 12}, {359, 0, 12}, {359, 0, 50}},
+                         {"359", "0", "3", "0", "12", "50"}}),
+    CaseName());
 
 struct SaveCase {
     const char* name;

@@ -133,6 +133,71 @@ TEST(ReplayArgumentsTest, MapExports) {
     EXPECT_FALSE(difference.Picture);
 }
 
+struct SiteCase {
+    std::string name;
+    std::vector<std::string> arguments;
+    std::optional<std::string> observations, report, mask;
+    std::string siteName;
+    int threshold;
+    Palette colours;
+};
+
+void PrintTo(const SiteCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+const SiteCase SiteCases[] = {
+    {"none", {"logs/in.log", "out.dat"}, {}, {}, {}, "in.log", 30, Palette::Grey},
+    {"report_named_by_the_log",
+     {"/var/log/roof.nmea", "out.dat", "--report", "r.pdf", "--colour", "--threshold", "35"},
+     {},
+     "r.pdf",
+     {},
+     "roof.nmea",
+     35,
+     Palette::Viridis},
+    {"report_with_site_name",
+     {"in.log", "out.dat", "--site-name", "Roof, north mast", "--report", "r.html"},
+     {},
+     "r.html",
+     {},
+     "Roof, north mast",
+     30,
+     Palette::Grey},
+    {"mask_with_threshold",
+     {"in.log", "out.dat", "--mask", "m.aem", "--threshold", "25"},
+     {},
+     {},
+     "m.aem",
+     "in.log",
+     25,
+     Palette::Grey},
+    {"all_together",
+     {"in.log", "out.dat", "--all-systems", "--mask", "m.csv", "--report", "r.html",
+      "--observations", "o.csv"},
+     "o.csv",
+     "r.html",
+     "m.csv",
+     "in.log",
+     30,
+     Palette::Grey},
+};
+
+class SiteArgumentsTest : public testing::TestWithParam<SiteCase> {};
+
+TEST_P(SiteArgumentsTest, Parse) {
+    const SiteCase& c = GetParam();
+    const ReplayOptions options = ParseReplayArguments(c.arguments);
+    EXPECT_EQ(options.Observations, c.observations);
+    EXPECT_EQ(options.Report, c.report);
+    EXPECT_EQ(options.Mask, c.mask);
+    EXPECT_EQ(options.SiteName, c.siteName);
+    EXPECT_EQ(options.Plot.ProfileThreshold, c.threshold);
+    EXPECT_EQ(options.Plot.Colours, c.colours);
+}
+
+INSTANTIATE_TEST_SUITE_P(Replay, SiteArgumentsTest, testing::ValuesIn(SiteCases), CaseName());
+
 struct BadCase {
     std::string name;
     std::vector<std::string> arguments;
@@ -170,7 +235,7 @@ const BadCase BadCases[] = {
      {"a", "o.dat", "--all-systems", "--picture", "o-NavIC.dat"},
      "\"o-NavIC.dat\""},
     {"all_systems_twice", {"a", "b", "--all-systems", "--all-systems"}, "given twice"},
-    {"colour_alone", {"a", "b", "--colour"}, "they need --picture"},
+    {"colour_alone", {"a", "b", "--colour"}, "it needs --picture or --report"},
     {"annotate_alone", {"a", "b", "--annotate", "--cells", "c"}, "they need --picture"},
     {"profile_line_alone", {"a", "b", "--profile-line"}, "they need --picture"},
     {"size_alone", {"a", "b", "--size", "600x300"}, "need --picture or --difference"},
@@ -197,6 +262,24 @@ const BadCase BadCases[] = {
      "is the same file as"},
     {"cells_is_a_system_map", {"a", "o.dat", "--all-systems", "--cells", "o-GPS.dat"}, "o-GPS"},
     {"empty_profile", {"a", "b", "--profile", ""}, "--profile needs a file name"},
+    {"empty_observations", {"a", "b", "--observations", ""}, "--observations needs a file name"},
+    {"empty_mask", {"a", "b", "--mask", ""}, "--mask needs a file name"},
+    {"empty_site_name", {"a", "b", "--report", "r.pdf", "--site-name", ""}, "not an empty one"},
+    {"site_name_alone", {"a", "b", "--site-name", "Roof"}, "it needs --report"},
+    {"threshold_with_observations_only",
+     {"a", "b", "--observations", "o.csv", "--threshold", "20"},
+     "--report or --mask"},
+    {"input_is_the_output_observations", {"o.obs", "o.dat"}, "the observations of the output"},
+    {"report_is_the_mask", {"a", "b", "--report", "r", "--mask", "r"}, "the mask \"r\""},
+    {"mask_is_the_output_observations",
+     {"a", "o.dat", "--mask", "o.obs"},
+     "the mask \"o.obs\" is the same file as the observations of the output"},
+    {"picture_is_the_observations_of_a_system",
+     {"a", "o.dat", "--all-systems", "--picture", "o-GLONASS.obs"},
+     "the observations of GLONASS"},
+    {"observations_table_is_the_cells",
+     {"a", "b", "--cells", "c", "--observations", "c"},
+     "the observations table \"c\" is the same file as the cells"},
 };
 
 class BadArgumentsTest : public testing::TestWithParam<BadCase> {};
@@ -268,6 +351,26 @@ const SharedFileCase SharedFileCases[] = {
     {"systems_start_from_their_own_maps",
      {"o.dat", "o-GPS.dat"},
      {"%in.log", "%o.dat", "--all-systems", "--grid", "%./o.dat"},
+     ""},
+    {"observations_go_on_in_their_own_files",
+     {"o.dat", "o.obs", "o-GPS.dat", "o-GPS.obs"},
+     {"%in.log", "%o.dat", "--all-systems", "--grid", "%./o.dat"},
+     ""},
+    {"cells_replace_the_start_observations",
+     {"s.dat", "s.obs"},
+     {"%in.log", "%o.dat", "--grid", "%s.dat", "--cells", "%s.obs"},
+     "the cells \"%s.obs\" is the same file as the start observations \"%s.obs\""},
+    {"report_replaces_the_start_observations_of_a_system",
+     {"s.dat", "s-QZSS.obs"},
+     {"%in.log", "%o.dat", "--all-systems", "--grid", "%s.dat", "--report", "%./s-QZSS.obs"},
+     "is the same file as the start observations of QZSS"},
+    {"start_observations_of_a_system_are_the_combined_output",
+     {"o.obs", "s-GPS.obs>o.obs"},
+     {"%in.log", "%o.dat", "--all-systems", "--grid", "%s.dat"},
+     "same file"},
+    {"start_observations_not_there_are_not_read",
+     {"s.dat"},
+     {"%in.log", "%o.dat", "--grid", "%s.dat", "--mask", "%s.obs"},
      ""},
 };
 

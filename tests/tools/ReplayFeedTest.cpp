@@ -1,4 +1,5 @@
 #include "TemporaryFolder.h"
+#include "TestNames.h"
 #include "horizon/HorizonGrid.h"
 #include "horizon/SatellitesInViewSentence.h"
 #include "platform/CommaText.h"
@@ -10,7 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <string>
 #include <string_view>
@@ -158,6 +161,66 @@ INSTANTIATE_TEST_SUITE_P(Sizes, FileBlocksTest,
                          testing::Values(BlockCase{0, 1}, BlockCase{1, 64}, BlockCase{65536, 1},
                                          BlockCase{65537, 7}, BlockCase{200000, 65536},
                                          BlockCase{200000, 70000}, BlockCase{131072, 1 << 20}));
+
+using std::chrono::sys_days;
+using std::chrono::sys_seconds;
+using namespace std::chrono_literals;
+
+const std::string Heard = "$GPGSV,3,1,11,01,40,083,46,02,17,308,41*74\r\n";
+
+std::string PositionAt(const char* utc) {
+    return std::string("$GPRMC,") + utc + ",A,5557.1234,N,00311.5678,W,0.0,0.0,070107,,,A*6A\r\n";
+}
+
+const sys_seconds LogTime = sys_days{std::chrono::year{2007} / 1 / 7} + 9h + 30min + 15s;
+const sys_seconds StartTime = sys_days{std::chrono::year{2006} / 5 / 1};
+
+struct ReplayTimeCase {
+    const char* name;
+    std::string log;
+    // The last report of the observations the replay goes on from.
+    std::optional<sys_seconds> start;
+    sys_seconds first, last;
+    std::chrono::seconds observed;
+};
+
+void PrintTo(const ReplayTimeCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class ReplayTimeTest : public testing::TestWithParam<ReplayTimeCase> {};
+
+// A replay takes its time from the log only, however long it takes and whatever the computer's
+// clock says.
+TEST_P(ReplayTimeTest, ReportsAreTimedByTheLog) {
+    const ReplayTimeCase& c = GetParam();
+    for (const std::size_t blockSize : {std::size_t{1}, std::size_t{64}}) {
+        SCOPED_TRACE(blockSize);
+        ReceptionReplay replay;
+        if (c.start) {
+            replay.Observations().SetReception({c.start, c.start, 0s});
+        }
+        replay.Feed(c.log, blockSize);
+        const MapObservations::Period& period = replay.Observations().Reception();
+        EXPECT_EQ(period.First, c.start.value_or(c.first));
+        EXPECT_EQ(period.Last, c.last);
+        EXPECT_EQ(period.Observed, c.observed);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Logs, ReplayTimeTest,
+    testing::Values(
+        ReplayTimeCase{"reports_before_the_first_time_take_it",
+                       Heard + PositionAt("093015.00") + Heard + PositionAt("093017.00") + Heard,
+                       {},
+                       LogTime,
+                       LogTime + 2s,
+                       2s},
+        ReplayTimeCase{"untimed_log_goes_on_at_the_last_time", Heard + Heard, StartTime, StartTime,
+                       StartTime, 0s},
+        ReplayTimeCase{"untimed_log_alone", Heard, {}, sys_seconds{}, sys_seconds{}, 0s}),
+    CaseName());
 
 TEST(FileBlocksTest, UnreadableFileNamesItself) {
     TemporaryFolder folder;

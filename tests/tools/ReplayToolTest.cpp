@@ -1,11 +1,16 @@
+#include "CsvRows.h"
 #include "SpawnedProgram.h"
 #include "TemporaryFolder.h"
 #include "TestNames.h"
 #include "horizon/DifferenceMap.h"
 #include "horizon/HorizonGrid.h"
+#include "horizon/HorizonMask.h"
 #include "horizon/MapCsv.h"
 #include "horizon/MapPicture.h"
+#include "horizon/ObservationsFile.h"
+#include "horizon/OpenProfile.h"
 #include "horizon/PaletteColours.h"
+#include "horizon/SkyClasses.h"
 #include "platform/CommaText.h"
 #include "platform/TStringList.h"
 #include "tools/replay/HorizonPicture.h"
@@ -18,6 +23,7 @@
 #include <algorithm>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <set>
 #include <spawn.h>
@@ -37,9 +43,9 @@ struct ToolRun {
     std::string err;
 };
 
-// The tool may write files of at most `fileSizeLimit` bytes when one is given.
-ToolRun RunTool(const std::vector<std::string>& arguments,
-                std::optional<rlim_t> fileSizeLimit = std::nullopt) {
+// The program may write files of at most `fileSizeLimit` bytes when one is given.
+ToolRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                   std::optional<rlim_t> fileSizeLimit = std::nullopt) {
     const TemporaryFolder capture;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -47,12 +53,12 @@ ToolRun RunTool(const std::vector<std::string>& arguments,
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, capture.File("err").c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const pid_t child = SpawnProgram(SKYFENCE_REPLAY_TOOL, arguments, actions, fileSizeLimit);
+    const pid_t child = SpawnProgram(program, arguments, actions, fileSizeLimit);
     posix_spawn_file_actions_destroy(&actions);
     ToolRun run;
     int status = 0;
     if (child < 0 || ::waitpid(child, &status, 0) != child) {
-        ADD_FAILURE() << "cannot run " << SKYFENCE_REPLAY_TOOL;
+        ADD_FAILURE() << "cannot run " << program;
         return run;
     }
     // A crash is no exit code at all.
@@ -60,6 +66,11 @@ ToolRun RunTool(const std::vector<std::string>& arguments,
     run.out = ReadFileBytes(capture.File("out"));
     run.err = ReadFileBytes(capture.File("err"));
     return run;
+}
+
+ToolRun RunTool(const std::vector<std::string>& arguments,
+                std::optional<rlim_t> fileSizeLimit = std::nullopt) {
+    return RunProgram(SKYFENCE_REPLAY_TOOL, arguments, fileSizeLimit);
 }
 
 std::set<std::string> Files(const TemporaryFolder& folder) {
@@ -79,7 +90,7 @@ TEST(ReplayToolTest, WritesTheDataFileOfALog) {
     const ToolRun run = RunTool({Log, folder.File("out.dat")});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(Files(folder), std::set<std::string>{"out.dat"});
+    EXPECT_EQ(Files(folder), (std::set<std::string>{"out.dat", "out.obs"}));
     const std::string data = ReadFileBytes(folder.File("out.dat"));
     EXPECT_GE(data.size(), 67210u);
     TStringList grid;
@@ -117,8 +128,9 @@ TEST(ReplayToolTest, AllSystemsWritesEachSystemsMapBesideTheOutput) {
     ASSERT_EQ(RunTool({MultiLog, folder.File("gps-only.dat")}).exitCode, 0);
     const ToolRun run = RunTool({MultiLog, folder.File("out.dat"), "--all-systems"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(Files(folder),
-              (std::set<std::string>{"gps-only.dat", "out.dat", "out-GPS.dat", "out-GLONASS.dat"}));
+    EXPECT_EQ(Files(folder), (std::set<std::string>{"gps-only.dat", "gps-only.obs", "out.dat",
+                                                    "out.obs", "out-GPS.dat", "out-GPS.obs",
+                                                    "out-GLONASS.dat", "out-GLONASS.obs"}));
     EXPECT_EQ(ReadFileBytes(folder.File("gps-only.dat")), NewGrid().Text());
     EXPECT_EQ(ReadFileBytes(folder.File("out.dat")), expected.Grid().Text());
     EXPECT_NE(expected.Grid(), NewGrid());
@@ -190,7 +202,7 @@ TEST_P(ReplayPictureTest, WritesAPngOfThePlotSize) {
     arguments.insert(arguments.end(), GetParam().options.begin(), GetParam().options.end());
     const ToolRun run = RunTool(arguments);
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(Files(folder), (std::set<std::string>{"out.dat", "sky.png"}));
+    EXPECT_EQ(Files(folder), (std::set<std::string>{"out.dat", "out.obs", "sky.png"}));
     QImage picture;
     ASSERT_TRUE(picture.load(QString::fromStdString(folder.File("sky.png")), "PNG"));
     EXPECT_EQ(picture.size(), QSize(540, 273));
@@ -215,7 +227,8 @@ TEST(ReplayToolTest, ProfileCellsAndColourPicture) {
                  folder.File("c.csv"), "--picture", folder.File("sky.png"), "--colour"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(Files(folder), (std::set<std::string>{"out.dat", "h.csv", "c.csv", "sky.png"}));
+    EXPECT_EQ(Files(folder),
+              (std::set<std::string>{"out.dat", "out.obs", "h.csv", "c.csv", "sky.png"}));
     const TStringList grid = ReadGrid(folder.File("out.dat"));
     EXPECT_EQ(ReadFileBytes(folder.File("c.csv")), CellsCsv(grid));
     EXPECT_EQ(Lines(ReadFileBytes(folder.File("c.csv"))), 1 + 14); // the log's raised cells
@@ -265,6 +278,228 @@ TEST(ReplayToolTest, DifferenceFromTheMapComparedWith) {
     EXPECT_EQ(picture.pixel(bar.center().x(), bar.top()), GainedColour);
     EXPECT_EQ(picture.pixel(bar.center().x(), bar.bottom()), LostColour);
 }
+
+using Rows = CsvRowList;
+
+MapObservations ReadObservations(const std::string& path) {
+    std::optional<MapObservations> observations = LoadObservations(path);
+    EXPECT_TRUE(observations) << path;
+    return observations.value_or(MapObservations());
+}
+
+// Every cell reported, in the map's order; where something was heard the strongest SNR is the
+// map's cell, and where nothing was the median and the maximum are empty.
+TEST(ReplayToolTest, ObservationsTableHasEveryReportedCellAndAgreesWithTheMap) {
+    const TemporaryFolder folder;
+    const ToolRun run = RunTool({Log, folder.File("out.dat"), "--observations",
+                                 folder.File("o.csv"), "--cells", folder.File("c.csv")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(Files(folder), (std::set<std::string>{"out.dat", "out.obs", "o.csv", "c.csv"}));
+    const std::string table = ReadFileBytes(folder.File("o.csv"));
+    EXPECT_EQ(table, ObservationsCsv(ReadObservations(folder.File("out.obs"))));
+    const Rows rows = CsvRows(table);
+    ASSERT_GT(rows.size(), 1u);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"azimuth", "elevation", "heard", "unheard",
+                                                 "median", "max"}));
+    std::string heardCells = "azimuth,elevation,snr\n";
+    std::pair<int, int> previous{-1, -1};
+    int neverHeard = 0;
+    for (std::size_t at = 1; at < rows.size(); ++at) {
+        const std::vector<std::string>& row = rows[at];
+        ASSERT_EQ(row.size(), 6u) << at;
+        const std::pair<int, int> cell{std::stoi(row[0]), std::stoi(row[1])};
+        EXPECT_LT(previous, cell);
+        previous = cell;
+        EXPECT_GT(std::stoul(row[2]) + std::stoul(row[3]), 0u) << at;
+        EXPECT_EQ(row[2] == "0", row[4].empty()) << at;
+        EXPECT_EQ(row[2] == "0", row[5].empty()) << at;
+        if (row[2] == "0") {
+            ++neverHeard;
+        } else {
+            EXPECT_LE(std::stoi(row[4]), std::stoi(row[5])) << at;
+            heardCells += row[0] + "," + row[1] + "," + row[5] + "\n";
+        }
+    }
+    EXPECT_EQ(heardCells, ReadFileBytes(folder.File("c.csv")));
+    EXPECT_GT(neverHeard, 0); // the log has satellites in view that are not heard
+}
+
+std::vector<std::string> ObservationsFiles(const TemporaryFolder& folder, const std::string& stem) {
+    std::vector<std::string> files{folder.File(stem + ".obs")};
+    for (const char* system : {"GPS", "GLONASS"}) {
+        files.push_back(folder.File(stem + "-" + system + ".obs"));
+    }
+    return files;
+}
+
+// A log replayed in two halves, the second from the first's map, counts what the whole does,
+// for the combined map and each system's.
+TEST(ReplayToolTest, StartGridsObservationsGoOn) {
+    const TemporaryFolder folder;
+    std::ifstream log(MultiLog);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(log, line);) {
+        lines.push_back(line + "\n");
+    }
+    std::string first, second;
+    for (std::size_t at = 0; at < lines.size(); ++at) {
+        (at < lines.size() / 2 ? first : second) += lines[at];
+    }
+    WriteFileBytes(folder.File("first.log"), first);
+    WriteFileBytes(folder.File("second.log"), second);
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{MultiLog, folder.File("whole.dat")},
+          {folder.File("first.log"), folder.File("halves.dat")},
+          {folder.File("second.log"), folder.File("halves.dat"), "--grid",
+           folder.File("halves.dat")}}) {
+        std::vector<std::string> allSystems = arguments;
+        allSystems.push_back("--all-systems");
+        const ToolRun run = RunTool(allSystems);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.err, "");
+    }
+    const std::vector<std::string> whole = ObservationsFiles(folder, "whole");
+    const std::vector<std::string> halves = ObservationsFiles(folder, "halves");
+    for (std::size_t map = 0; map < whole.size(); ++map) {
+        SCOPED_TRACE(whole[map]);
+        const MapObservations observations = ReadObservations(whole[map]);
+        EXPECT_GT(observations.ReportedCells(), 0u);
+        EXPECT_EQ(ReadObservations(halves[map]), observations);
+    }
+}
+
+struct DamagedCase {
+    std::string name;
+    std::string start;  // the start grid, beside its damaged observations
+    std::string output; // the output map
+    std::string kept;   // where the damaged observations are then; "" where they were
+};
+
+void PrintTo(const DamagedCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class DamagedStartObservationsTest : public testing::TestWithParam<DamagedCase> {};
+
+// A start grid's damaged observations do not stop the replay: it says so and counts afresh,
+// setting them aside when the output's observations replace them.
+TEST_P(DamagedStartObservationsTest, AreToldAndCountingStartsAfresh) {
+    const DamagedCase& c = GetParam();
+    const TemporaryFolder folder;
+    NewGrid().SaveToFile(folder.File(c.start + ".dat"));
+    WriteFileBytes(folder.File(c.start + ".obs"), "damaged");
+    ASSERT_EQ(RunTool({Log, folder.File("plain.dat")}).exitCode, 0);
+    const ToolRun run =
+        RunTool({Log, folder.File(c.output + ".dat"), "--grid", folder.File(c.start + ".dat")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(run.err.starts_with("skyfence-replay: warning: ")) << run.err;
+    EXPECT_NE(run.err.find("\"" + folder.File(c.start + ".obs") + "\""), std::string::npos)
+        << run.err;
+    EXPECT_EQ(Lines(run.err), 1) << run.err;
+    EXPECT_EQ(ReadObservations(folder.File(c.output + ".obs")),
+              ReadObservations(folder.File("plain.obs")));
+    const std::string damaged = c.kept.empty() ? c.start + ".obs" : c.kept;
+    EXPECT_EQ(ReadFileBytes(folder.File(damaged)), "damaged");
+    if (!c.kept.empty()) {
+        EXPECT_NE(run.err.find("\"" + folder.File(c.kept) + "\""), std::string::npos) << run.err;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Replay, DamagedStartObservationsTest,
+                         testing::Values(DamagedCase{"beside_another_map", "start", "out", ""},
+                                         DamagedCase{"replaced_by_the_output", "out", "out",
+                                                     "out-kept-1.obs"}),
+                         CaseName());
+
+struct ReportCase {
+    std::string name;
+    std::string file;
+    std::vector<std::string> options;
+    // In the HTML, or in the PDF's text.
+    std::vector<std::string> texts;
+};
+
+void PrintTo(const ReportCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class ReplayReportTest : public testing::TestWithParam<ReportCase> {};
+
+TEST_P(ReplayReportTest, WritesTheSitesReport) {
+    const TemporaryFolder folder;
+    std::vector<std::string> arguments{MultiLog, folder.File("out.dat"), "--all-systems",
+                                       "--report", folder.File(GetParam().file)};
+    arguments.insert(arguments.end(), GetParam().options.begin(), GetParam().options.end());
+    const ToolRun run = RunTool(arguments);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_TRUE(Files(folder).contains(GetParam().file));
+    const std::string report = ReadFileBytes(folder.File(GetParam().file));
+    std::string text = report;
+    if (GetParam().file.ends_with(".pdf")) {
+        EXPECT_TRUE(report.starts_with("%PDF-"));
+        const ToolRun pdftotext =
+            RunProgram("/usr/bin/pdftotext", {folder.File(GetParam().file), "-"});
+        ASSERT_EQ(pdftotext.exitCode, 0) << pdftotext.err;
+        text = pdftotext.out;
+    } else {
+        EXPECT_NE(report.find("data:image/png;base64,"), std::string::npos);
+    }
+    for (const std::string& expected : GetParam().texts) {
+        EXPECT_NE(text.find(expected), std::string::npos) << expected;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replay, ReplayReportTest,
+    testing::Values(ReportCase{"pdf", "site.pdf", {"--site-name", "North mast"}, {"North mast"}},
+                    ReportCase{"html_named_by_the_log",
+                               "site.html",
+                               {"--colour", "--threshold", "25"},
+                               {"ublox-8.log", "GLONASS"}}),
+    CaseName());
+
+struct MaskCase {
+    std::string name;
+    std::string file;
+    int threshold;
+    std::string firstLine; // empty when no azimuth is open and the mask is refused
+};
+
+void PrintTo(const MaskCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class ReplayMaskTest : public testing::TestWithParam<MaskCase> {};
+
+// The mask of the open profile of the observations written beside the map.
+TEST_P(ReplayMaskTest, WritesTheOpenProfileAsAMask) {
+    const MaskCase& c = GetParam();
+    const TemporaryFolder folder;
+    const ToolRun run = RunTool({Log, folder.File("out.dat"), "--mask", folder.File(c.file),
+                                 "--threshold", std::to_string(c.threshold)});
+    if (c.firstLine.empty()) {
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(Lines(run.err), 1) << run.err;
+        EXPECT_EQ(Files(folder), std::set<std::string>{});
+        return;
+    }
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Files(folder), (std::set<std::string>{"out.dat", "out.obs", c.file}));
+    const HorizonMask expected(
+        OpenProfile(SkyClasses(ReadObservations(folder.File("out.obs")), c.threshold)));
+    const std::string mask = ReadFileBytes(folder.File(c.file));
+    EXPECT_EQ(mask, c.file.ends_with(".aem") ? expected.AzElMask() : expected.Csv());
+    EXPECT_TRUE(mask.starts_with(c.firstLine)) << mask;
+    EXPECT_LT(expected.Interpolated().size(), 360u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Replay, ReplayMaskTest,
+                         testing::Values(MaskCase{"csv", "mask.csv", 30, "# horizon mask"},
+                                         MaskCase{"azelmask", "mask.aem", 25, "stk.v.11.0"},
+                                         MaskCase{"nothing_open", "mask.csv", 99, ""}),
+                         CaseName());
 
 TEST(ReplayToolTest, RefusesToReplaceTheLogItReads) {
     const TemporaryFolder folder;

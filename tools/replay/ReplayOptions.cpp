@@ -3,6 +3,7 @@
 #include "EReplayUsage.h"
 #include "FileIdentity.h"
 #include "horizon/MapPicture.h"
+#include "horizon/ObservationsFile.h"
 #include "horizon/PlotSettings.h"
 #include "horizon/SystemGrids.h"
 
@@ -128,15 +129,26 @@ void RefuseSharedFiles(const ReplayOptions& options) {
         }
     };
     read("the input", options.Input);
+    // Only the start files that are there are read.
+    const auto readIfThere = [&read](const std::string& role, const std::string& path,
+                                     const std::string& mayBe) {
+        std::error_code error;
+        if (std::filesystem::exists(path, error)) {
+            read(role, path, mayBe);
+        }
+    };
     if (options.StartGrid) {
         read("the start grid", *options.StartGrid, "the output");
-        // Only the systems' start maps that are there are read.
+        readIfThere("the start observations", ObservationsFileName(*options.StartGrid),
+                    "the observations of the output");
         for (const SatelliteSystem system : AllSatelliteSystems) {
             const std::string file = SystemGrids::FileNameBeside(*options.StartGrid, system);
-            std::error_code error;
-            if (options.AllSystems && std::filesystem::exists(file, error)) {
-                read(std::string("the start map of ") + SystemName(system), file,
-                     std::string("the map of ") + SystemName(system));
+            if (options.AllSystems) {
+                readIfThere(std::string("the start map of ") + SystemName(system), file,
+                            std::string("the map of ") + SystemName(system));
+                readIfThere(std::string("the start observations of ") + SystemName(system),
+                            ObservationsFileName(file),
+                            std::string("the observations of ") + SystemName(system));
             }
         }
     }
@@ -144,10 +156,13 @@ void RefuseSharedFiles(const ReplayOptions& options) {
         read("the map compared with", *options.Compare, "the output");
     }
     write("the output", options.Output);
+    write("the observations of the output", ObservationsFileName(options.Output));
     for (const SatelliteSystem system : AllSatelliteSystems) {
         if (options.AllSystems) {
-            write(std::string("the map of ") + SystemName(system),
-                  SystemGrids::FileNameBeside(options.Output, system));
+            const std::string map = SystemGrids::FileNameBeside(options.Output, system);
+            write(std::string("the map of ") + SystemName(system), map);
+            write(std::string("the observations of ") + SystemName(system),
+                  ObservationsFileName(map));
         }
     }
     write("the picture", options.Picture);
@@ -155,6 +170,9 @@ void RefuseSharedFiles(const ReplayOptions& options) {
     write("the profile", options.Profile);
     write("the difference picture", options.Difference);
     write("the difference cells", options.DifferenceCells);
+    write("the observations table", options.Observations);
+    write("the report", options.Report);
+    write("the mask", options.Mask);
     for (std::size_t later = 1; later < files.size(); ++later) {
         for (std::size_t earlier = 0; earlier < later; ++earlier) {
             const RunFile& a = files[earlier];
@@ -175,6 +193,7 @@ ReplayOptions ParseReplayArguments(const std::vector<std::string>& arguments) {
     ReplayOptions options;
     std::vector<std::string> files;
     std::set<std::string> given;
+    std::optional<std::string> siteName;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -236,6 +255,17 @@ ReplayOptions ParseReplayArguments(const std::vector<std::string>& arguments) {
             options.Difference = FileName(argument, value());
         } else if (argument == "--difference-cells") {
             options.DifferenceCells = FileName(argument, value());
+        } else if (argument == "--observations") {
+            options.Observations = FileName(argument, value());
+        } else if (argument == "--report") {
+            options.Report = FileName(argument, value());
+        } else if (argument == "--site-name") {
+            siteName = value();
+            if (siteName->empty()) {
+                Refuse("--site-name needs a name, not an empty one");
+            }
+        } else if (argument == "--mask") {
+            options.Mask = FileName(argument, value());
         } else {
             Refuse("unknown option " + Quoted(argument));
         }
@@ -248,14 +278,22 @@ ReplayOptions ParseReplayArguments(const std::vector<std::string>& arguments) {
     }
     options.Input = FileName("the input", files[0]);
     options.Output = FileName("the output", files[1]);
+    // A report names the site by the log unless told otherwise; a folder's name ends in "/".
+    const std::string leaf = std::filesystem::path(options.Input).filename().string();
+    options.SiteName = siteName.value_or(leaf.empty() ? options.Input : leaf);
     RequireOneOf(given, {"--system", "--filled", "--average"}, {"--picture"},
                  "--system, --filled and --average shape the picture: they need --picture");
-    RequireOneOf(given, {"--colour", "--annotate", "--profile-line"}, {"--picture"},
-                 "--colour, --annotate and --profile-line shape the picture: they need --picture");
+    RequireOneOf(given, {"--annotate", "--profile-line"}, {"--picture"},
+                 "--annotate and --profile-line shape the picture: they need --picture");
+    RequireOneOf(given, {"--colour"}, {"--picture", "--report"},
+                 "--colour colours the maps drawn: it needs --picture or --report");
     RequireOneOf(given, {"--polar", "--size"}, {"--picture", "--difference"},
                  "--polar and --size shape the pictures: they need --picture or --difference");
-    RequireOneOf(given, {"--threshold"}, {"--profile", "--profile-line"},
-                 "--threshold sets the horizon profile's: it needs --profile or --profile-line");
+    RequireOneOf(given, {"--threshold"}, {"--profile", "--profile-line", "--report", "--mask"},
+                 "--threshold sets the horizon profile's and the sky classes': it needs --profile, "
+                 "--profile-line, --report or --mask");
+    RequireOneOf(given, {"--site-name"}, {"--report"},
+                 "--site-name names the site in the report: it needs --report");
     RequireOneOf(given, {"--compare"}, {"--difference", "--difference-cells"},
                  "--compare needs --difference or --difference-cells to write what changed");
     RequireOneOf(given, {"--difference", "--difference-cells"}, {"--compare"},

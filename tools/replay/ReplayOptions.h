@@ -14,7 +14,8 @@ inline constexpr const char* ReplayUsage =
     "[--picture FILE.png [--system NAME] [--polar] [--filled] [--average 1|2|5|10] [--colour] "
     "[--annotate] [--profile-line] [--size WIDTHxHEIGHT]] [--cells CELLS.csv] "
     "[--profile PROFILE.csv] [--threshold DB] [--compare BEFORE.dat [--difference DIFF.png] "
-    "[--difference-cells DIFF.csv]]";
+    "[--difference-cells DIFF.csv]] [--observations OBSERVATIONS.csv] "
+    "[--report FILE.html|FILE.pdf [--site-name TEXT]] [--mask FILE.csv|FILE.aem]";
 
 // What one run of the replay tool does.
 struct ReplayOptions {
@@ -46,6 +47,14 @@ struct ReplayOptions {
     std::optional<std::string> Compare;
     std::optional<std::string> Difference;
     std::optional<std::string> DifferenceCells;
+    // The combined map's observations as comma-separated cells.
+    std::optional<std::string> Observations;
+    // The site's report (HTML or PDF by the name's extension) under the site's name: the input's
+    // file name unless given.
+    std::optional<std::string> Report;
+    std::string SiteName;
+    // The open profile as a horizon mask for other software (AzElMask text for ".aem", else CSV).
+    std::optional<std::string> Mask;
     bool Help = false;
 };
 

@@ -43,14 +43,16 @@ int main(int argc, char* argv[]) {
         // so no display is needed either.
         int applicationArgc = 1;
         std::optional<QGuiApplication> application;
-        if (options.Annotate || options.Difference) {
+        if (options.Annotate || options.Difference || options.Report) {
             qInstallMessageHandler(QuietQtMessages);
             if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
                 qputenv("QT_QPA_PLATFORM", "offscreen");
             }
             application.emplace(applicationArgc, argv);
         }
-        RunReplay(options);
+        RunReplay(options, [](const std::string& message) {
+            std::cerr << Name << ": warning: " << message << '\n';
+        });
         return 0;
     } catch (const EReplayUsage& error) {
         std::cerr << Name << ": " << error.what() << '\n' << ReplayUsage << '\n';
