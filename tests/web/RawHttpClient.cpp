@@ -17,15 +17,6 @@ using namespace std::chrono_literals;
 
 constexpr auto Deadline = 10s;
 
-std::string Lower(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return text;
-}
-
 // The reply at the start of `text`, and how long it is; none while it is not whole.
 std::optional<std::pair<WebReply, std::size_t>> ParseReply(const std::string& text, bool head) {
     const std::size_t end = text.find("\r\n\r\n");
@@ -39,7 +30,8 @@ std::optional<std::pair<WebReply, std::size_t>> ParseReply(const std::string& te
         const std::size_t next = text.find("\r\n", line);
         const std::string field = text.substr(line, next - line);
         const std::size_t colon = field.find(':');
-        reply.headers[Lower(field.substr(0, colon))] = field.substr(colon + 2);
+        reply.headers[QByteArray::fromStdString(field.substr(0, colon)).toLower().toStdString()] =
+            field.substr(colon + 2);
         line = next + 2;
     }
     const std::size_t length = head ? 0 : std::stoul(reply.headers["content-length"]);
