@@ -21,6 +21,13 @@ namespace {
 
 constexpr const char* SettingsKey = "HKEY_CURRENT_USER\\Software\\Brennick\\Skyfence";
 
+// A port no one listens on just now.
+std::string FreePort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::Any);
+    return std::to_string(probe.serverPort());
+}
+
 class ServedPage : public testing::Test {
 protected:
     ServedPage() : results_(grids_, PaletteSetting(SettingsKey, folder_.File("registry.reg"))) {
@@ -53,7 +60,7 @@ TEST_F(ServedPage, RefusesWhatCannotBeServed) {
         {{takenPort, std::nullopt, false}, "port taken"},
         {{"roof.example:8080", std::nullopt, false}, "host name"},
         {{"127.0.0.1:70000", std::nullopt, false}, "no port"},
-        {{"0", folder_.File("no-such-token"), false}, "token file missing"},
+        {{FreePort(), folder_.File("no-such-token"), false}, "token file missing"},
     };
     for (const RefusedCase& refused : cases) {
         SCOPED_TRACE(refused.why);
@@ -65,7 +72,7 @@ TEST_F(ServedPage, RefusesWhatCannotBeServed) {
 // On every address of the machine a token is made, kept and written to the log once.
 TEST_F(ServedPage, MakesAndLogsTheTokenOnceForAnyAddress) {
     {
-        const WebPage page = Serve({"0.0.0.0:0", std::nullopt, false});
+        const WebPage page = Serve({"0.0.0.0:" + FreePort(), std::nullopt, false});
         EXPECT_NE(page.Port(), 0);
     }
     ASSERT_EQ(log_.size(), 2U);
@@ -74,7 +81,7 @@ TEST_F(ServedPage, MakesAndLogsTheTokenOnceForAnyAddress) {
     EXPECT_FALSE(token.empty());
     EXPECT_THAT(log_[1], HasSubstr(token.substr(0, token.find('\n'))));
 
-    const WebPage again = Serve({"0.0.0.0:0", std::nullopt, false});
+    const WebPage again = Serve({"0.0.0.0:" + FreePort(), std::nullopt, false});
     EXPECT_EQ(log_.size(), 3U) << "the token is logged only when made";
 }
 
