@@ -149,9 +149,12 @@ void HeadlessBrowser::Kill() {
 }
 
 void HeadlessBrowser::Open(const std::string& url, int width, int height) {
-    const QJsonObject target =
-        Call("Target.createTarget",
-             {{"url", QString::fromStdString(url)}, {"width", width}, {"height", height}}, false);
+    const QJsonObject target = Call("Target.createTarget",
+                                    {{"url", QString::fromStdString(url)},
+                                     {"newWindow", true},
+                                     {"width", width},
+                                     {"height", height}},
+                                    false);
     const QJsonObject attached =
         Call("Target.attachToTarget", {{"targetId", target["targetId"]}, {"flatten", true}}, false);
     session_ = attached["sessionId"].toString();
