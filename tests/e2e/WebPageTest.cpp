@@ -22,7 +22,6 @@
 #include <QJsonObject>
 
 #include <atomic>
-#include <cctype>
 #include <csignal>
 #include <mutex>
 #include <set>
@@ -153,19 +152,13 @@ TEST(WebPage, FollowsTheReceptionTheReceiversLossAndTheProgramsEnd) {
         << "shown: " << browser->Evaluate(TextOf("stale")).toString().toStdString();
 }
 
-// The longest run of letters, digits, '-' and '_' in `text`: the token in the line that tells it.
-std::string LongestWord(const std::string& text) {
-    std::string longest;
-    std::string word;
-    for (const char c : text + ' ') {
-        if (std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' || c == '_') {
-            word += c;
-            continue;
-        }
-        longest = word.size() > longest.size() ? word : longest;
-        word.clear();
-    }
-    return longest;
+// The token in the line that tells it, as the page's address carries it ("?token=...").
+std::string TokenIn(const std::string& line) {
+    const std::string key = "token=";
+    const std::size_t at = line.find(key);
+    return at == std::string::npos
+               ? std::string()
+               : line.substr(at + key.size(), line.find(' ', at) - at - key.size());
 }
 
 struct TokenCase {
@@ -194,9 +187,10 @@ TEST(WebPage, BeyondLoopbackEveryRouteAsksForTheTokenLoggedOnce) {
     std::string token;
     {
         ChildProgram program(installation.Program(), arguments, installation.ProgramOptions());
-        const std::optional<std::string> told = program.WaitForLine("token", Patience);
+        const std::optional<std::string> told = program.WaitForLine("token=", Patience);
         ASSERT_TRUE(told) << "no token in the log";
-        token = LongestWord(*told);
+        token = TokenIn(*told);
+        ASSERT_FALSE(token.empty()) << *told;
         std::string wrong = token;
         wrong.back() = wrong.back() == 'a' ? 'b' : 'a';
         ASSERT_TRUE(WaitUntilServing(port, "/", Patience));
