@@ -9,9 +9,16 @@
 struct ProgramOptions {
     // The folder of the data files, with a trailing "/"; none: DataFolder's choice.
     std::optional<std::string> dataFolder;
+    // The web page: "[ADDRESS:]PORT" to serve it on, the access token's file, and whether it
+    // shows the receiver's position. None given: as the settings say.
+    std::optional<std::string> http;
+    std::optional<std::string> httpToken;
+    bool httpPosition = false;
 
     // The arguments after the program's name (the toolkit's own already taken out). Raises
     // std::invalid_argument with a message for the user on anything else.
     static ProgramOptions Parse(const std::vector<std::string>& arguments);
-    static constexpr const char* Usage = "usage: skyfence [--data-folder FOLDER]";
+    static constexpr const char* Usage =
+        "usage: skyfence [--data-folder FOLDER] [--http [ADDRESS:]PORT [--http-token FILE] "
+        "[--http-position]]";
 };

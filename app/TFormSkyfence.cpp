@@ -363,6 +363,21 @@ bool TFormSkyfence::event(QEvent* event) {
     return QMainWindow::event(event);
 }
 
+WebSources TFormSkyfence::WebView() const {
+    const ReceivePath& reception = *receivePath_;
+    return {&grids_,
+            &results_,
+            [&reception] { return reception.Revision(); },
+            [&reception] { return reception.InView(); },
+            [&reception] {
+                return reception.PositionSentences() + reception.SatellitesInViewSentences();
+            },
+            [this] { return FromQString(statusArea_->currentMessage()); },
+            [this] { return comPort_->Port(); },
+            [this] { return connection_->State() == ConnectionState::Open; },
+            dataFolder_};
+}
+
 void TFormSkyfence::TellDataFolder() {
     const std::string text = "The maps are kept in " + dataFolder_;
     ShowStatus(ToQString(text));

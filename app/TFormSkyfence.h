@@ -10,6 +10,7 @@
 #include "platform/TBitmap.h"
 #include "platform/TComponent.h"
 #include "serial/ComTypes.h"
+#include "web/WebSources.h"
 
 #include <QMainWindow>
 #include <QSize>
@@ -96,6 +97,8 @@ public:
     const std::optional<DifferenceMap>& Difference() const { return results_.Difference(); }
     int AverageWidth() const { return results_.Settings().AverageWidth; }
     TExtBitmap& LiveBitmap() { return tabSheetRadioHorizon_->Bitmap(); }
+    // What the web page reads of the running program; this outlives the page.
+    WebSources WebView() const;
     TExtBitmap& LoadedBitmap() { return tabSheetLoadedData_->Bitmap(); }
 
 protected:

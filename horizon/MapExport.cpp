@@ -5,6 +5,7 @@
 #include "MapPicture.h"
 #include "OpenProfile.h"
 #include "PngFile.h"
+#include "platform/AtomicFileWriter.h"
 #include "platform/Exception.h"
 
 const char* ExportKindName(ExportKind kind) {
@@ -27,30 +28,37 @@ MapExport::MapExport(DifferenceMap difference, bool polar) : difference_(std::mo
     settings_.Polar = polar;
 }
 
-void MapExport::SavePicture(const std::string& path, QSize size) const {
+QImage MapExport::Picture(QSize size) const {
     const MapPicture picture(size, settings_.Polar);
     if (classes_) {
         const OpenProfile profile(*classes_);
-        SavePng(path, picture.Draw(*classes_, settings_.ProfileLine ? &profile : nullptr));
-        return;
+        return picture.Draw(*classes_, settings_.ProfileLine ? &profile : nullptr);
     }
-    SavePng(path, difference_ ? picture.Draw(*difference_) : picture.Draw(grid_, settings_));
+    return difference_ ? picture.Draw(*difference_) : picture.Draw(grid_, settings_);
 }
 
-void MapExport::SaveCells(const std::string& path) const {
-    if (difference_) {
-        SaveDifferenceCsv(path, *difference_);
-    } else {
-        SaveCellsCsv(path, grid_);
-    }
+std::string MapExport::Cells() const {
+    return difference_ ? DifferenceCsv(*difference_) : CellsCsv(grid_);
 }
 
-void MapExport::SaveProfile(const std::string& path) const {
+std::string MapExport::Profile() const {
     if (difference_) {
         throw Exception("A difference of two maps has no horizon profile; export it from the map "
                         "itself.");
     }
-    SaveProfileCsv(path, HorizonProfile(grid_, settings_.ProfileThreshold));
+    return ProfileCsv(HorizonProfile(grid_, settings_.ProfileThreshold));
+}
+
+void MapExport::SavePicture(const std::string& path, QSize size) const {
+    SavePng(path, Picture(size));
+}
+
+void MapExport::SaveCells(const std::string& path) const {
+    AtomicFileWriter::WriteFile(path, Cells());
+}
+
+void MapExport::SaveProfile(const std::string& path) const {
+    AtomicFileWriter::WriteFile(path, Profile());
 }
 
 void MapExport::Save(ExportKind kind, const std::string& path, QSize size) const {

@@ -5,6 +5,7 @@
 #include "SkyClasses.h"
 #include "platform/TStringList.h"
 
+#include <QImage>
 #include <QSize>
 
 #include <optional>
@@ -25,6 +26,13 @@ public:
     MapExport(TStringList grid, const PlotSettings& settings,
               std::optional<SkyClasses> classes = std::nullopt);
     MapExport(DifferenceMap difference, bool polar);
+
+    // The annotated picture, and the tables' text, as the files below hold them: for a page that
+    // serves them without a file.
+    QImage Picture(QSize size) const;
+    std::string Cells() const;
+    // A difference has no horizon: raises Exception saying so.
+    std::string Profile() const;
 
     void SavePicture(const std::string& path, QSize size) const;
     void SaveCells(const std::string& path) const;

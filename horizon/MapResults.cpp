@@ -107,8 +107,12 @@ std::optional<std::string> MapResults::TakeNote() {
 }
 
 MapExport MapResults::LiveExport() const {
-    return MapExport(grids_.LiveMap(system_), settings_,
-                     PictureClasses(&site_.Live(system_), settings_));
+    return LiveExport(system_);
+}
+
+MapExport MapResults::LiveExport(std::optional<SatelliteSystem> system) const {
+    return MapExport(grids_.LiveMap(system), settings_,
+                     PictureClasses(&site_.Live(system), settings_));
 }
 
 MapExport MapResults::LoadedExport() const {
@@ -120,7 +124,11 @@ MapExport MapResults::LoadedExport() const {
 }
 
 HorizonMask MapResults::LiveMask() const {
-    return site_.LiveMask(system_, settings_.ProfileThreshold);
+    return LiveMask(system_);
+}
+
+HorizonMask MapResults::LiveMask(std::optional<SatelliteSystem> system) const {
+    return site_.LiveMask(system, settings_.ProfileThreshold);
 }
 
 HorizonMask MapResults::LoadedMask() const {

@@ -54,15 +54,20 @@ public:
     std::optional<std::string> TakeNote();
 
     MapExport LiveExport() const;
+    // The live map of `system` (the combined one for none) as the live plot would draw it.
+    MapExport LiveExport(std::optional<SatelliteSystem> system) const;
     // The difference while there is one; raises Exception when no map is loaded.
     MapExport LoadedExport() const;
 
     HorizonMask LiveMask() const;
+    HorizonMask LiveMask(std::optional<SatelliteSystem> system) const;
     // Raises Exception saying why when no map is loaded, a difference is shown, or the loaded map
     // has no observations.
     HorizonMask LoadedMask() const;
     // The site report of the live maps.
     SiteReport Report(const std::string& siteName) const;
+    // What the live maps' observations make of them, for those who show more than one.
+    const SiteResults& Site() const { return site_; }
 
 private:
     HorizonGrids& grids_;

@@ -34,6 +34,7 @@ void ReceivePath::SetMode(ReceiverMode mode) {
     }
     mode_ = mode;
     sky_.Clear();
+    table_.Clear();
     MakeHint();
     MakePackets();
 }
@@ -60,6 +61,7 @@ void ReceivePath::SatellitesInViewPacket(const std::string& body) {
     if (HandleSatellitesInView(body, table_, grids_.HorizonGrid, &reports_)) {
         hint_.Accepted();
         if (!reports_.empty()) {
+            ++revision_;
             const MapObservations::Time time = reportClock_.Now();
             for (const SatelliteReport& report : reports_) {
                 grids_.Observations.Add(report.PRN, report.Azimuth, report.Elevation, report.SNR,
@@ -92,6 +94,10 @@ void ReceivePath::PositionPacket(const std::string& sentence) {
     if (showPosition_) {
         showPosition_(line);
     }
+}
+
+std::vector<InViewSatellite> ReceivePath::InView() const {
+    return mode_ == ReceiverMode::AllSystems ? sky_.Satellites() : table_.Satellites();
 }
 
 void ReceivePath::SystemSatellitesInViewPacket(std::string_view talker, const std::string& body) {
@@ -206,6 +212,7 @@ void ReceivePath::CountSatellites(const std::vector<InViewSatellite>& satellites
         if (!time) {
             time = reportClock_.Now();
         }
+        ++revision_;
         const std::int32_t snr = satellite.HasSnr ? satellite.SNR : 0;
         grids_.Observations.Add(satellite.PRN, satellite.Azimuth, satellite.Elevation, snr, *time);
         if (satellite.System) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "HorizonGrids.h"
+#include "KeptSatelliteRows.h"
 #include "ReceiverMode.h"
 #include "ReceiverModeHint.h"
 #include "ReportClock.h"
@@ -11,6 +12,7 @@
 #include "serial/TComDataPacket.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -71,6 +73,12 @@ public:
     std::function<void()> OnReceiverModeHint;
 
     const SkyView& Sky() const { return sky_; }
+    // The satellites in view as the window shows them: under the all-systems setting the sky,
+    // under the GPS-only setting the table's rows.
+    std::vector<InViewSatellite> InView() const;
+    // Changes whenever a sentence may have changed a map or its observations, so that what is
+    // drawn of them can be kept until then.
+    std::uint64_t Revision() const { return revision_; }
     // The packets' names, in the order they are attached to the port.
     std::vector<std::string> PacketNames() const;
 
@@ -88,7 +96,7 @@ private:
     void CountSatellites(const std::vector<InViewSatellite>& satellites);
 
     HorizonGrids& grids_;
-    SatelliteTable& table_;
+    KeptSatelliteRows table_;
     PositionLine showPosition_;
     ReceiverModeHint::Clock clock_;
     ReceiverMode mode_ = DefaultReceiverMode;
@@ -100,6 +108,7 @@ private:
     std::vector<SatelliteReport> reports_;
     std::size_t positionSentences_ = 0;
     std::size_t satellitesInViewSentences_ = 0;
+    std::uint64_t revision_ = 0;
     std::vector<std::unique_ptr<TalkerFramer>> framers_;
     // Declared after the framers, so that they go first: no block can reach a framer gone.
     std::vector<std::unique_ptr<TComDataPacket>> packets_;
