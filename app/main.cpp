@@ -6,6 +6,8 @@
 #include "imaging/TExtBitmap.h"
 #include "platform/DataFolder.h"
 #include "platform/Mbcs.h"
+#include "platform/TRegistry.h"
+#include "web/WebPage.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -24,10 +26,13 @@ int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
     TSkyfenceApplication application(argc, argv);
     std::optional<DataFolder> dataFolder;
+    WebSettings web;
     try {
         const ProgramOptions options =
             ProgramOptions::Parse(std::vector<std::string>(argv + 1, argv + argc));
         dataFolder.emplace(options.dataFolder);
+        web = WebSettings::Read(TFormSkyfence::SettingsKey, TRegistry::DefaultFile())
+                  .Under({options.http, options.httpToken, options.httpPosition});
     } catch (const std::exception& error) {
         std::fprintf(stderr, "skyfence: %s\n", error.what());
         return 2;
@@ -41,6 +46,20 @@ int main(int argc, char** argv) {
         // must learn where to find it.
         if (dataFolder->Where() != DataFolder::Place::BesideProgram) {
             form.TellDataFolder();
+        }
+        // After the window, whose parts it shows. A page asked for and not served is an error at
+        // start, not a recorder that nobody can see.
+        std::optional<WebPage> page;
+        if (web.Http) {
+            try {
+                page.emplace(form.WebView(), web, dataFolder->Path(),
+                             TSkyfenceApplication::LogStatus);
+            } catch (const std::exception& error) {
+                std::fprintf(stderr, "skyfence: the web page cannot be served on %s: %s\n",
+                             web.Http->c_str(), error.what());
+                ClearDegreeSign();
+                return 3;
+            }
         }
         // Centred on the window, which shows it for "About...".
         TAboutBoxWEX1 aboutBox(&form);

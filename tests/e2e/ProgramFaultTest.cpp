@@ -9,6 +9,7 @@
 #include "horizon/HorizonGrid.h"
 #include "platform/CommaText.h"
 
+#include "LocalTcpServer.h"
 #include "TemporaryFolder.h"
 
 #include <gmock/gmock.h>
@@ -177,6 +178,20 @@ TEST_P(DamagedSettings, ProgramStartsEndsAndLeavesTheFileAsItWas) {
     EXPECT_EQ(FolderEntries(std::filesystem::path(settings).parent_path()),
               std::vector<std::string>{"registry.reg"});
     EXPECT_EQ(ReadFileBytes(installation.DataFile()), NewGrid().Text());
+}
+
+// A web page asked for that cannot be served ends the program at start, saying why, rather than
+// leaving a recorder that nobody can see.
+TEST(WebPageFault, PortTakenEndsTheProgramAtStartSayingWhy) {
+    const LocalTcpServer taken;
+    TemporaryFolder folder;
+    Installation installation(folder.File("no-receiver"));
+    const std::string address = "127.0.0.1:" + std::to_string(taken.Port());
+    ChildProgram program(installation.Program(), {"--http", address}, ProgramOptions(installation));
+    EXPECT_TRUE(program.WaitForLine("the web page cannot be served on " + address, Patience));
+    const std::optional<int> status = program.Wait(Patience);
+    ASSERT_TRUE(status.has_value());
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 3);
 }
 
 const std::string UsableSettings = "REGEDIT4\r\n\r\n"
