@@ -187,7 +187,8 @@ TEST(WebPageFault, PortTakenEndsTheProgramAtStartSayingWhy) {
     TemporaryFolder folder;
     Installation installation(folder.File("no-receiver"));
     const std::string address = "127.0.0.1:" + std::to_string(taken.Port());
-    ChildProgram program(installation.Program(), {"--http", address}, ProgramOptions(installation));
+    ChildProgram program(installation.Program(), {"--http", address},
+                         installation.ProgramOptions());
     EXPECT_TRUE(program.WaitForLine("the web page cannot be served on " + address, Patience));
     const std::optional<int> status = program.Wait(Patience);
     ASSERT_TRUE(status.has_value());
