@@ -286,6 +286,8 @@ TEST(WebPageEndToEnd, RequestFloodDuringReceptionLosesNoCell) {
         EXPECT_TRUE(WaitUntilTaken(receiver, Patience));
         flooding = false;
     }
+    RecordProperty("requests_served", served.load());
+    RecordProperty("sentence_counts_seen", static_cast<int>(counts.size()));
     EXPECT_GT(served.load(), FloodClients);
     // The pictures follow the map only every so often; the count of sentences at once.
     EXPECT_GE(counts.size(), 3u) << "reception did not go on during the flood";
