@@ -20,3 +20,10 @@ Installation::Installation(const std::string& port, const std::string& receiver)
     // With a data file present, reception starts by itself.
     NewGrid().SaveToFile(DataFile());
 }
+
+ChildProgramOptions Installation::ProgramOptions() const {
+    ChildProgramOptions options;
+    options.environment = {{"XDG_CONFIG_HOME", Config()}, {"QT_QPA_PLATFORM", "offscreen"}};
+    options.readErrors = true;
+    return options;
+}

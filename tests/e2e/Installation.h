@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ChildProgram.h"
 #include "TemporaryFolder.h"
 
 #include <string>
@@ -21,6 +22,8 @@ public:
     std::string Config() const { return folder_.File("config"); }
     std::string SettingsFile() const { return folder_.File("config/skyfence/registry.reg"); }
     std::string Folder() const { return folder_.Path(); }
+    // How to start the program here: with these settings, no display, and its messages readable.
+    ChildProgramOptions ProgramOptions() const;
 
 private:
     TemporaryFolder folder_;

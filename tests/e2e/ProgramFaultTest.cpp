@@ -39,15 +39,6 @@ const std::vector<std::string> InstalledFiles = {"Skyfence.dat", "config", "skyf
 // Once saved, the map's observations lie beside it.
 const std::vector<std::string> SavedFiles = {"Skyfence.dat", "Skyfence.obs", "config", "skyfence"};
 
-// The program's own settings, no display, and its messages readable.
-ChildProgramOptions ProgramOptions(const Installation& installation) {
-    ChildProgramOptions options;
-    options.environment = {{"XDG_CONFIG_HOME", installation.Config()},
-                           {"QT_QPA_PLATFORM", "offscreen"}};
-    options.readErrors = true;
-    return options;
-}
-
 // A receiver and an installation naming it; the receiver reachable by an unprivileged program.
 class ProgramFaults : public testing::Test {
 protected:
@@ -56,7 +47,7 @@ protected:
         ::chmod(simulator.device.c_str(), 0666);
     }
 
-    ChildProgramOptions Options() const { return ProgramOptions(installation); }
+    ChildProgramOptions Options() const { return installation.ProgramOptions(); }
 
     TemporaryFolder folder;
     Simulator simulator{folder.File("receiver"), {"--speed", "3600"}};
@@ -171,7 +162,7 @@ TEST_P(DamagedSettings, ProgramStartsEndsAndLeavesTheFileAsItWas) {
     ::chmod(installation.Folder().c_str(), 0777);
     ::chmod(std::filesystem::path(settings).parent_path().c_str(), 0777);
 
-    ChildProgramOptions options = ProgramOptions(installation);
+    ChildProgramOptions options = installation.ProgramOptions();
     options.unprivileged = true;
     ChildProgram program(installation.Program(), {}, options);
     // At first start the program waits in its setup dialog.
@@ -196,7 +187,8 @@ TEST(WebPageFault, PortTakenEndsTheProgramAtStartSayingWhy) {
     TemporaryFolder folder;
     Installation installation(folder.File("no-receiver"));
     const std::string address = "127.0.0.1:" + std::to_string(taken.Port());
-    ChildProgram program(installation.Program(), {"--http", address}, ProgramOptions(installation));
+    ChildProgram program(installation.Program(), {"--http", address},
+                         installation.ProgramOptions());
     EXPECT_TRUE(program.WaitForLine("the web page cannot be served on " + address, Patience));
     const std::optional<int> status = program.Wait(Patience);
     ASSERT_TRUE(status.has_value());
