@@ -1,5 +1,6 @@
 #include "HorizonMask.h"
 
+#include "SkyClasses.h"
 #include "platform/AtomicFileWriter.h"
 #include "platform/Exception.h"
 #include "platform/FileContent.h"
@@ -65,6 +66,9 @@ bool IsAzElMaskName(const std::string& path) {
 }
 
 } // namespace
+
+HorizonMask::HorizonMask(const MapObservations& observations, int threshold)
+    : HorizonMask(OpenProfile(SkyClasses(observations, threshold))) {}
 
 HorizonMask::HorizonMask(const OpenProfile& profile) {
     std::vector<int> known;

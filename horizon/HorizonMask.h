@@ -15,6 +15,8 @@ public:
     // Raises Exception when no azimuth has a known open elevation: a mask of guesses only would
     // mislead.
     explicit HorizonMask(const OpenProfile& profile);
+    // The mask of a map's observations: the open profile of their classes at `threshold`.
+    HorizonMask(const MapObservations& observations, int threshold);
 
     // Degrees above the horizon, one decimal at most, for azimuth 0..359.
     const std::array<double, GridAzimuths>& Elevations() const { return elevations_; }

@@ -1,17 +1,7 @@
 #include "SiteResults.h"
 
 #include "ObservationsFile.h"
-#include "OpenProfile.h"
-#include "SkyClasses.h"
 #include "platform/Exception.h"
-
-namespace {
-
-HorizonMask MaskOf(const MapObservations& observations, int threshold) {
-    return HorizonMask(OpenProfile(SkyClasses(observations, threshold)));
-}
-
-} // namespace
 
 const MapObservations& SiteResults::Live(std::optional<SatelliteSystem> system) const {
     if (!system) {
@@ -37,14 +27,14 @@ void SiteResults::LoadBeside(const std::string& mapPath) {
 }
 
 HorizonMask SiteResults::LiveMask(std::optional<SatelliteSystem> system, int threshold) const {
-    return MaskOf(Live(system), threshold);
+    return HorizonMask(Live(system), threshold);
 }
 
 HorizonMask SiteResults::LoadedMask(int threshold) const {
     if (!loaded_) {
         throw Exception("The loaded map has no horizon mask without its observations. " + missing_);
     }
-    return MaskOf(*loaded_, threshold);
+    return HorizonMask(*loaded_, threshold);
 }
 
 SiteReport SiteResults::Report(const std::string& siteName, const PlotSettings& settings) const {

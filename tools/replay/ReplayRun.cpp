@@ -11,10 +11,8 @@
 #include "horizon/MapCsv.h"
 #include "horizon/MapPicture.h"
 #include "horizon/ObservationsFile.h"
-#include "horizon/OpenProfile.h"
 #include "horizon/PngFile.h"
 #include "horizon/SiteReport.h"
-#include "horizon/SkyClasses.h"
 #include "horizon/SystemGrids.h"
 #include "platform/AtomicFileSet.h"
 #include "platform/Exception.h"
@@ -141,7 +139,7 @@ void RunReplay(const ReplayOptions& options, const ReplayWarning& warn) {
     // Refused before anything is written when no azimuth is known to be open.
     std::optional<HorizonMask> mask;
     if (options.Mask) {
-        mask.emplace(OpenProfile(SkyClasses(replay.Observations(), options.Plot.ProfileThreshold)));
+        mask.emplace(replay.Observations(), options.Plot.ProfileThreshold);
     }
 
     // Every file is staged before any is committed: an output that cannot be written then
